@@ -1,0 +1,31 @@
+# SQLite is compiled into the program from the official amalgamation.
+# scripts/fetch-sqlite puts the pinned release into the cache folder below;
+# -DLARKMOOR_SQLITE_DIR=<folder holding sqlite3.c and sqlite3.h> uses any other.
+set(LARKMOOR_SQLITE_VERSION 3440200)
+if(DEFINED ENV{LARKMOOR_CACHE})
+  set(_larkmoor_cache "$ENV{LARKMOOR_CACHE}")
+else()
+  set(_larkmoor_cache "$ENV{HOME}/.cache/larkmoor")
+endif()
+set(LARKMOOR_SQLITE_DIR "${_larkmoor_cache}/sqlite-autoconf-${LARKMOOR_SQLITE_VERSION}"
+    CACHE PATH "Folder holding the SQLite amalgamation (sqlite3.c, sqlite3.h)")
+
+if(NOT EXISTS "${LARKMOOR_SQLITE_DIR}/sqlite3.c" OR NOT EXISTS "${LARKMOOR_SQLITE_DIR}/sqlite3.h")
+  message(FATAL_ERROR
+    "SQLite amalgamation not found in ${LARKMOOR_SQLITE_DIR}.\n"
+    "Run scripts/fetch-sqlite, or pass -DLARKMOOR_SQLITE_DIR=<folder with sqlite3.c and sqlite3.h>.")
+endif()
+
+add_library(sqlite3_amalgamation STATIC "${LARKMOOR_SQLITE_DIR}/sqlite3.c")
+target_include_directories(sqlite3_amalgamation SYSTEM PUBLIC "${LARKMOOR_SQLITE_DIR}")
+# One thread, no extensions, no shared cache: the program needs none of them.
+target_compile_definitions(sqlite3_amalgamation PRIVATE
+  SQLITE_THREADSAFE=0
+  SQLITE_DEFAULT_MEMSTATUS=0
+  SQLITE_OMIT_LOAD_EXTENSION
+  SQLITE_OMIT_SHARED_CACHE
+  SQLITE_DQS=0)
+set_target_properties(sqlite3_amalgamation PROPERTIES C_STANDARD 99)
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  target_link_libraries(sqlite3_amalgamation PUBLIC m)
+endif()

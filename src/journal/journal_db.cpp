@@ -1,0 +1,5 @@
+// Placeholder until the journal database is built.
+#include "journal/journal.h"
+
+void CreateJournalDatabase() {}
+bool CompactJournalDatabase() { return false; }

@@ -1,0 +1,5 @@
+list(APPEND LARKMOOR_CORE_SOURCES src/journal/text.cpp)
+list(APPEND LARKMOOR_WIN_SOURCES
+  src/journal/clock.cpp
+  src/journal/journal_db.cpp
+  src/journal/entries_dialog.cpp)

@@ -1,0 +1,39 @@
+// Text helpers shared by the whole program: fixed text buffers, clearing,
+// scrambling (stored passwords and entry texts), SQL quoting and the
+// timestamp text. Portable: no Windows headers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Sizes of the program's fixed buffers, in bytes, terminator included.
+constexpr std::size_t kTextSize = 780;        // paths, subjects, log lines, passwords...
+constexpr std::size_t kEntrySize = 32767;     // one journal entry text
+constexpr std::size_t kTimestampSize = 80;    // the shared timestamp buffer
+
+// Every stored password and entry text is XOR-ed with this byte.
+constexpr unsigned char kScrambleKey = 0xA5;
+
+// Stores count zero bytes from the start of buffer.
+void ClearText(char* buffer, std::uint32_t count);
+
+// Writes source XOR kScrambleKey into destination, byte for byte up to (not
+// including) the source's terminator. Writes no terminator: the caller clears
+// the destination first. Applying it twice gives the text back.
+void ScrambleText(const char* source, char* destination);
+
+// Writes source with every single quote doubled, so that it can stand between
+// the quotes of an SQL string literal. Writes no terminator.
+void QuoteSqlText(const char* source, char* destination);
+
+// Number of bytes QuoteSqlText writes for source (terminator not counted).
+std::size_t QuotedLength(const char* source);
+
+// True when the text holds the scramble key byte, whose scrambled form is a
+// zero byte: such a text cannot be stored whole in scrambled form.
+bool HoldsScrambleKey(const char* text);
+
+// Writes the timestamp text "YYYY-MM-DD hh:mm:ss" of the given date and time
+// into buffer (at least 20 bytes), with its terminator.
+void FormatTimestampFields(char* buffer, std::size_t size, int year, int month, int day,
+                           int hour, int minute, int second);

@@ -1,0 +1,97 @@
+// The settings record and its file format: see settings_file.h.
+#include "settings/settings_file.h"
+
+#include <climits>
+#include <cstring>
+
+int WindowLeft;
+int WindowTop;
+int WindowWidth;
+int WindowHeight;
+int ShowStartupScreen;
+int LogEnabled;
+int AutoLogin;
+char StoredPassword[kTextSize];
+
+namespace {
+
+bool IsBlank(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+int SkipBlanks(std::FILE* file) {
+    int c = std::getc(file);
+    while (c != EOF && IsBlank(c)) c = std::getc(file);
+    return c;
+}
+
+// Reads one signed decimal number and the white space after it, as the
+// format "%d\n" would. Values beyond the range of int are held at its ends.
+// On failure the field is left alone and the offending byte stays unread.
+bool ReadNumber(std::FILE* file, int* field) {
+    int c = SkipBlanks(file);
+    bool negative = false;
+    if (c == '-' || c == '+') {
+        negative = (c == '-');
+        c = std::getc(file);
+    }
+    if (c < '0' || c > '9') {
+        if (c != EOF) std::ungetc(c, file);
+        return false;
+    }
+    long long value = 0;
+    for (; c >= '0' && c <= '9'; c = std::getc(file)) {
+        if (value <= static_cast<long long>(INT_MAX) + 1) value = value * 10 + (c - '0');
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) value = INT_MAX;
+    if (value < INT_MIN) value = INT_MIN;
+    *field = static_cast<int>(value);
+    if (c != EOF && IsBlank(c)) c = SkipBlanks(file);
+    if (c != EOF) std::ungetc(c, file);
+    return true;
+}
+
+void SetInitialPassword() {
+    ClearText(StoredPassword, sizeof StoredPassword);
+    ScrambleText(kInitialPassword, StoredPassword);
+}
+
+}  // namespace
+
+void ApplyDefaultSettings() {
+    WindowLeft = 0;
+    WindowTop = 0;
+    WindowWidth = 320;
+    WindowHeight = 240;
+    ShowStartupScreen = 1;
+    LogEnabled = 1;
+    AutoLogin = 1;
+    SetInitialPassword();
+}
+
+void ReadSettingsFrom(std::FILE* file) {
+    int* const fields[] = {&WindowLeft,        &WindowTop,  &WindowWidth, &WindowHeight,
+                           &ShowStartupScreen, &LogEnabled, &AutoLogin};
+    for (int* field : fields) ReadNumber(file, field);
+
+    char line[kTextSize];
+    ClearText(line, sizeof line);
+    if (std::fgets(line, sizeof line, file) == nullptr) {
+        SetInitialPassword();
+        return;
+    }
+    std::size_t length = std::strlen(line);
+    if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
+    ClearText(StoredPassword, sizeof StoredPassword);
+    std::memcpy(StoredPassword, line, length);
+}
+
+bool WriteSettingsTo(std::FILE* file) {
+    const int fields[] = {WindowLeft,        WindowTop,  WindowWidth, WindowHeight,
+                          ShowStartupScreen, LogEnabled, AutoLogin};
+    bool ok = true;
+    for (int field : fields) ok = std::fprintf(file, "%d\n", field) > 0 && ok;
+    ok = std::fprintf(file, "%s\n", StoredPassword) > 0 && ok;
+    return ok && std::ferror(file) == 0;
+}

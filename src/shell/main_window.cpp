@@ -1,0 +1,168 @@
+// The main window: its creation sets the whole program up (paths, settings,
+// startup screen, log, login, database, prompts, geometry); its destruction
+// stores the geometry and ends the message loop.
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "journal/journal.h"
+#include "log/program_log.h"
+#include "prompts/prompts.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "shell/paths.h"
+#include "shell/shell.h"
+
+HINSTANCE Instance;
+HWND MainWindow;
+HICON ClassIcon;
+
+char ProgramFolder[kTextSize];
+char DataFolder[kTextSize];
+char SettingsPath[kTextSize];
+char LogPath[kTextSize];
+char PromptsPath[kTextSize];
+char DatabasePath[kTextSize];
+char DefaultPromptsPath[kTextSize];
+
+HWND PromptView;
+
+namespace {
+
+HBITMAP ExitBitmap;
+
+// The child identifier of the hidden prompt list and the prompt view.
+HMENU const kUnaddressedChild = reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1));
+
+// Looks up the data folder under the user's application-data folder and
+// creates it; an existing folder is fine.
+void FormDataFolder() {
+    ClearText(DataFolder, sizeof DataFolder);
+    SHGetSpecialFolderPathA(MainWindow, DataFolder, CSIDL_APPDATA, FALSE);
+    PathAppendA(DataFolder, kDataFolderName);
+    CreateDirectoryA(DataFolder, nullptr);
+}
+
+void FormDataPath(char* path, const char* name) {
+    FormDataFolder();
+    JoinPath(path, kTextSize, DataFolder, name);
+}
+
+void OnCreate(HWND window) {
+    GetCurrentDirectoryA(sizeof ProgramFolder, ProgramFolder);
+    FormDataPath(SettingsPath, kSettingsFileName);
+    LoadSettings();
+
+    if (ShowStartupScreen == 1)
+        DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_STARTUP), window, StartupScreenDlgProc, 0);
+
+    FormDataPath(LogPath, kLogFileName);
+    FormDataPath(PromptsPath, kPromptsFileName);
+    FormDataPath(DatabasePath, kDatabaseFileName);
+
+    if (LogEnabled == 1) LogSessionStart();
+
+    // Cancel in the login posts the quit message; creation still runs to its
+    // end and the message loop then stops at once.
+    if (AutoLogin == 0)
+        DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_LOGIN), window, LoginDlgProc, 0);
+
+    if (!PathFileExistsA(DatabasePath)) CreateJournalDatabase();
+
+    if (!PathFileExistsA(PromptsPath)) {
+        JoinPath(DefaultPromptsPath, sizeof DefaultPromptsPath, ProgramFolder,
+                 kDefaultPromptsFileName);
+        CopyFileA(DefaultPromptsPath, PromptsPath, TRUE);
+    }
+
+    PromptList = CreateWindowExA(0, "listbox", nullptr, WS_CHILD, 0, 0, 10, 10, window,
+                                 kUnaddressedChild, Instance, nullptr);
+    LoadPrompts();
+
+    RECT client;
+    GetClientRect(window, &client);
+    PromptView = CreateWindowExA(0, "edit", nullptr,
+                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_READONLY | ES_MULTILINE,
+                                 0, 0, client.right - client.left, client.bottom - client.top,
+                                 window, kUnaddressedChild, Instance, nullptr);
+
+    SetWindowPos(window, HWND_TOP, WindowLeft, WindowTop, WindowWidth, WindowHeight,
+                 SWP_SHOWWINDOW);
+    ShowRandomPrompt();
+    if (WindowTop == 0) CenterWindow(window);
+
+    HMENU menu = GetMenu(window);
+    ExitBitmap = LoadBitmapA(Instance, MAKEINTRESOURCEA(IDB_EXIT));
+    SetMenuItemBitmaps(menu, IDM_EXIT, MF_BYCOMMAND, ExitBitmap, ExitBitmap);
+}
+
+void OnSize(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    SetWindowPos(PromptView, HWND_TOP, 0, 0, client.right, client.bottom, SWP_SHOWWINDOW);
+}
+
+void OnDestroy(HWND window) {
+    if (LogEnabled == 1) LogSessionEnd();
+    RECT outer;
+    GetWindowRect(window, &outer);
+    WindowLeft = outer.left;
+    WindowTop = outer.top;
+    WindowWidth = outer.right - outer.left;
+    WindowHeight = outer.bottom - outer.top;
+    SaveSettings();
+    DeleteObject(ExitBitmap);
+    ExitBitmap = nullptr;
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+ATOM RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSA windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = MainWndProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ClassIcon;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    windowClass.lpszClassName = kMainClassName;
+    return RegisterClassA(&windowClass);
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(window);
+        return 0;
+    case WM_SIZE:
+        OnSize(window);
+        return 0;
+    case WM_COMMAND:
+        DispatchCommand(window, wParam);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy(window);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void CenterWindow(HWND window) {
+    RECT work;
+    RECT outer;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window, &outer);
+    const int workWidth = work.right - work.left;
+    const int workHeight = work.bottom - work.top;
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    // Signed halving that rounds down, so an oversized window overhangs both
+    // edges alike.
+    const int x = work.left + ((workWidth - width) >> 1);
+    const int y = work.top + ((workHeight - height) >> 1);
+    SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+}

@@ -1,0 +1,20 @@
+// File helpers shared by the Win32 and the end-to-end tests.
+#pragma once
+
+#include <string>
+
+// The program's data folder in this Wine prefix (application data + "larkmoor").
+std::string DataFolderPath();
+// Deletes the data folder and everything in it, so the next start is a first start.
+void RemoveDataFolder();
+// Deletes a folder and everything below it; a missing folder is fine.
+void RemoveTree(const std::string& folder);
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+bool PathExists(const std::string& path);
+
+// Writes a settings file into the data folder: geometry, switches and the
+// plain password (stored scrambled, as the program stores it).
+void WriteSettingsFile(int left, int top, int width, int height, int startup, int log,
+                       int autoLogin, const char* password = "granite");

@@ -1,0 +1,137 @@
+// In-process Win32 test support: see ui_harness.h.
+#include "support/ui_harness.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "journal/text.h"
+#include "resource.h"
+#include "shell/paths.h"
+#include "shell/shell.h"
+
+namespace {
+
+
+MessageBoxAnswerer* ActiveAnswerer = nullptr;
+
+bool IsOwnDialog(HWND window) {
+    // Dialogs of the program run one of its own procedures; a message box runs
+    // the system's.
+    auto procedure = GetWindowLongPtrA(window, DWLP_DLGPROC);
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(procedure), &module);
+    return module == GetModuleHandleA(nullptr);
+}
+
+bool IsDialogClass(HWND window) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    return std::strcmp(name, "#32770") == 0;
+}
+
+class ProgramEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        Instance = GetModuleHandleA(nullptr);
+        ClassIcon = LoadIconA(Instance, MAKEINTRESOURCEA(IDI_MAIN));
+        ASSERT_NE(RegisterMainWindowClass(Instance), 0);
+    }
+};
+
+[[maybe_unused]] auto* const Environment =
+    ::testing::AddGlobalTestEnvironment(new ProgramEnvironment);
+
+}  // namespace
+
+MessageBoxAnswerer::MessageBoxAnswerer() {
+    hook_ = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    ActiveAnswerer = this;
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+    UnhookWindowsHookEx(hook_);
+    ActiveAnswerer = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam) {
+    MessageBoxAnswerer* self = ActiveAnswerer;
+    if (code == HCBT_ACTIVATE && self != nullptr) {
+        HWND box = reinterpret_cast<HWND>(wParam);
+        if (IsDialogClass(box) && !IsOwnDialog(box) && GetPropA(box, "larkmoor.seen") == nullptr) {
+            SetPropA(box, "larkmoor.seen", reinterpret_cast<HANDLE>(1));
+            SeenBox seen;
+            seen.caption = WindowText(box);
+            seen.text = ItemText(box, 0xFFFF);
+            seen.owner = GetWindow(box, GW_OWNER);
+            seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            seen.yesNo = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr;
+            int answer = seen.yesNo ? IDYES : IDOK;
+            if (!self->answers_.empty()) {
+                answer = self->answers_.front();
+                self->answers_.pop_front();
+            }
+            seen.answer = answer;
+            self->boxes_.push_back(seen);
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void PrepareTestPaths() {
+    const std::string folder = DataFolderPath();
+    CreateDirectoryA(folder.c_str(), nullptr);
+    GetCurrentDirectoryA(sizeof ProgramFolder, ProgramFolder);
+    JoinPath(DataFolder, sizeof DataFolder, folder.c_str(), "");
+    JoinPath(SettingsPath, sizeof SettingsPath, DataFolder, kSettingsFileName);
+    JoinPath(LogPath, sizeof LogPath, DataFolder, kLogFileName);
+    JoinPath(PromptsPath, sizeof PromptsPath, DataFolder, kPromptsFileName);
+    JoinPath(DatabasePath, sizeof DatabasePath, DataFolder, kDatabaseFileName);
+}
+
+std::string WindowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int got = GetWindowTextA(window, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+std::string ItemText(HWND dialog, int id) {
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner) {
+    return CreateDialogParamA(Instance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
+}
+
+void Click(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+HWND CreateTestMainWindow() {
+    MainWindow = nullptr;
+    HWND window = CreateWindowExA(0, kMainClassName, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  nullptr, nullptr, Instance, nullptr);
+    MainWindow = window;
+    return window;
+}

@@ -1,0 +1,60 @@
+// In-process Win32 test support: the program's handles set up as at start-up,
+// a data folder the tests control, and an answerer that records and dismisses
+// every message box the code under test shows.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "support/files.h"
+
+// One message box seen by the answerer.
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    HWND owner = nullptr;
+    bool topmost = false;   // system-modal boxes stay on top
+    bool yesNo = false;     // offers Yes and No
+    int answer = 0;         // the button the answerer pressed
+};
+
+// While it lives, every message box of this thread is recorded and closed
+// at once with the next queued answer (IDOK, or IDYES for a Yes/No box,
+// when the queue is empty). Only one answerer may live at a time.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer();
+    ~MessageBoxAnswerer();
+    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+    void QueueAnswer(int button) { answers_.push_back(button); }
+    const std::vector<SeenBox>& Boxes() const { return boxes_; }
+    void Clear() { boxes_.clear(); }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK hook_;
+    std::deque<int> answers_;
+    std::vector<SeenBox> boxes_;
+};
+
+// Creates the data folder and fills the program's path variables as the main
+// window's creation would, without creating a window.
+void PrepareTestPaths();
+
+std::string WindowText(HWND window);
+std::string ItemText(HWND dialog, int id);
+
+// Opens a dialog modeless from the real template with the real procedure.
+HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner = nullptr);
+// Sends the command a click on the control would send.
+void Click(HWND dialog, int id);
+// Processes every waiting message of this thread.
+void PumpMessages();
+
+// Creates the main window of the real class, running the whole creation.
+HWND CreateTestMainWindow();

@@ -1,0 +1,211 @@
+// The main window procedure with its real children, under Wine.
+#include <gtest/gtest.h>
+
+#include "prompts/prompts.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "shell/shell.h"
+#include "support/ui_harness.h"
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveDataFolder();
+        // Startup screen off, logging off, automatic login on: creation runs
+        // straight through.
+        WriteSettingsFile(40, 30, 400, 300, 0, 0, 1);
+    }
+    void TearDown() override {
+        if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+        PumpMessages();
+        RemoveDataFolder();
+    }
+    HWND Create() {
+        window_ = CreateTestMainWindow();
+        return window_;
+    }
+    HWND window_ = nullptr;
+    MessageBoxAnswerer boxes_;
+};
+
+RECT ClientOf(HWND window) {
+    RECT rect;
+    GetClientRect(window, &rect);
+    return rect;
+}
+
+RECT ChildRect(HWND parent, HWND child) {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ExpectViewFillsClient(HWND window) {
+    const RECT client = ClientOf(window);
+    const RECT view = ChildRect(window, PromptView);
+    EXPECT_EQ(view.left, 0);
+    EXPECT_EQ(view.top, 0);
+    EXPECT_EQ(view.right, client.right);
+    EXPECT_EQ(view.bottom, client.bottom);
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, CreationMakesDataFolderAndBothChildren) {
+    RemoveDataFolder();  // a first start: no data folder at all
+    HWND window = Create();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(PathExists(DataFolderPath()));
+    EXPECT_EQ(std::string(SettingsPath), DataFolderPath() + "/larkmoor.cfg");
+    EXPECT_EQ(std::string(LogPath), DataFolderPath() + "/larkmoorlog.txt");
+    EXPECT_EQ(std::string(PromptsPath), DataFolderPath() + "/larkmoorqtx.txt");
+    EXPECT_EQ(std::string(DatabasePath), DataFolderPath() + "/larkmoor.3db");
+
+    ASSERT_NE(PromptList, nullptr);
+    EXPECT_EQ(GetParent(PromptList), window);
+    const LONG listStyle = GetWindowLongA(PromptList, GWL_STYLE);
+    EXPECT_FALSE(listStyle & WS_VISIBLE);
+    EXPECT_FALSE(listStyle & LBS_SORT);
+    EXPECT_FALSE(listStyle & LBS_NOTIFY);
+    EXPECT_EQ(LOWORD(GetDlgCtrlID(PromptList)), 0xFFFF);
+
+    ASSERT_NE(PromptView, nullptr);
+    const LONG viewStyle = GetWindowLongA(PromptView, GWL_STYLE);
+    EXPECT_TRUE(viewStyle & ES_READONLY);
+    EXPECT_TRUE(viewStyle & ES_MULTILINE);
+    EXPECT_TRUE(viewStyle & WS_VSCROLL);
+    EXPECT_FALSE(viewStyle & WS_BORDER);
+    EXPECT_FALSE(viewStyle & ES_AUTOVSCROLL);
+    EXPECT_EQ(LOWORD(GetDlgCtrlID(PromptView)), 0xFFFF);
+    EXPECT_TRUE(IsWindowVisible(window));
+    ExpectViewFillsClient(window);
+}
+
+TEST_F(MainWindowTest, SavedGeometryIsAppliedAndKeptWhenTopIsNotZero) {
+    HWND window = Create();
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.left, 40);
+    EXPECT_EQ(outer.top, 30);
+    EXPECT_EQ(outer.right - outer.left, 400);
+    EXPECT_EQ(outer.bottom - outer.top, 300);
+}
+
+TEST_F(MainWindowTest, PromptViewFollowsResizeAndMaximise) {
+    HWND window = Create();
+    SetWindowPos(window, nullptr, 10, 20, 517, 333, SWP_NOZORDER);
+    ExpectViewFillsClient(window);
+    ShowWindow(window, SW_MAXIMIZE);
+    ExpectViewFillsClient(window);
+    ShowWindow(window, SW_RESTORE);
+    ExpectViewFillsClient(window);
+}
+
+TEST_F(MainWindowTest, TopOfZeroCentresOnWorkAreaWhateverTheLeftEdge) {
+    WriteSettingsFile(777, 0, 320, 240, 0, 0, 1);
+    HWND window = Create();
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.right - outer.left, 320);
+    EXPECT_EQ(outer.bottom - outer.top, 240);
+    EXPECT_EQ(outer.left, work.left + ((work.right - work.left - 320) >> 1));
+    EXPECT_EQ(outer.top, work.top + ((work.bottom - work.top - 240) >> 1));
+}
+
+TEST(CenterWindow, OverhangsEquallyWhenLargerThanWorkArea) {
+    // A plain pop-up window: the system limits a framed window to the screen.
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = (work.right - work.left) + 301;
+    const int height = (work.bottom - work.top) + 201;
+    HWND window = CreateWindowExA(0, "static", "big", WS_POPUP, 5, 5, width, height, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    ASSERT_EQ(outer.right - outer.left, width);
+    CenterWindow(window);
+    GetWindowRect(window, &outer);
+    // Signed halving that rounds down: -301/2 gives -151, -201/2 gives -101.
+    EXPECT_EQ(outer.left, work.left - 151);
+    EXPECT_EQ(outer.top, work.top - 101);
+    EXPECT_EQ(outer.right - outer.left, width);
+    EXPECT_EQ(outer.bottom - outer.top, height);
+    EXPECT_EQ(work.left - outer.left, outer.right - work.right + 1);
+    DestroyWindow(window);
+}
+
+TEST(CenterWindow, SmallerWindowLandsInTheMiddle) {
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    HWND window = CreateWindowExA(0, "static", "small", WS_POPUP, 3, 3, 101, 51, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    CenterWindow(window);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.left, work.left + ((work.right - work.left - 101) >> 1));
+    EXPECT_EQ(outer.top, work.top + ((work.bottom - work.top - 51) >> 1));
+    EXPECT_EQ(outer.right - outer.left, 101);
+    DestroyWindow(window);
+}
+
+TEST_F(MainWindowTest, NotificationFromUnaddressedChildDoesNothing) {
+    HWND window = Create();
+    SendMessageA(PromptView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("kept"));
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(0xFFFF, EN_SETFOCUS),
+                 reinterpret_cast<LPARAM>(PromptView));
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(0xFFFF, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(PromptList));
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(WindowText(PromptView), "kept");
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(MainWindowTest, DestroyStoresOuterRectangleInSettingsFile) {
+    HWND window = Create();
+    SetWindowPos(window, nullptr, -25, 60, 450, 350, SWP_NOZORDER);
+    DestroyWindow(window);
+    window_ = nullptr;
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
+    const std::string saved = ReadFileBytes(DataFolderPath() + "/larkmoor.cfg");
+    EXPECT_EQ(saved.substr(0, saved.find('\n', saved.find('\n', saved.find('\n',
+                                                 saved.find('\n') + 1) + 1) + 1) + 1),
+              "-25\n60\n450\n350\n");
+}
+
+TEST(Resources, AcceleratorTableHasNineEntriesInOrder) {
+    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    ASSERT_NE(table, nullptr);
+    ACCEL entries[16];
+    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 16), 9);
+    struct Expected {
+        BYTE flags;
+        WORD key;
+        WORD command;
+    } expected[] = {
+        {FVIRTKEY | FCONTROL, 'X', IDM_EXIT},
+        {FVIRTKEY, VK_F1, IDM_HELP_CONTENTS},
+        {FVIRTKEY, VK_F3, IDM_VIEW_LOG},
+        {FVIRTKEY, VK_F2, IDM_PREFERENCES},
+        {FVIRTKEY | FCONTROL, 'A', IDM_ADD_ENTRY},
+        {FVIRTKEY | FCONTROL, 'S', IDM_SEARCH_ENTRIES},
+        {FVIRTKEY | FCONTROL, 'B', IDM_BROWSE_ENTRIES},
+        {FVIRTKEY | FCONTROL, 'L', IDM_LOGOUT},
+        {FVIRTKEY, VK_F4, IDM_GET_PROMPT},
+    };
+    for (int i = 0; i < 9; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(entries[i].fVirt & ~0x80, expected[i].flags);
+        EXPECT_EQ(entries[i].key, expected[i].key);
+        EXPECT_EQ(entries[i].cmd, expected[i].command);
+    }
+    DestroyAcceleratorTable(table);
+}
