@@ -126,7 +126,7 @@ ATOM RegisterMainWindowClass(HINSTANCE instance) {
     windowClass.cbWndExtra = 0;
     windowClass.hInstance = instance;
     windowClass.hIcon = ClassIcon;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
     windowClass.lpszClassName = kMainClassName;
