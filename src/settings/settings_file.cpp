@@ -75,6 +75,12 @@ void ReadSettingsFrom(std::FILE* file) {
                            &ShowStartupScreen, &LogEnabled, &AutoLogin};
     for (int* field : fields) ReadNumber(file, field);
 
+    // After seven good numbers the blanks before the password line are already
+    // gone; after a damaged number they may not be. Skipping them here keeps
+    // what is read the same as what a later save writes and reads back.
+    const int next = SkipBlanks(file);
+    if (next != EOF) std::ungetc(next, file);
+
     char line[kTextSize];
     ClearText(line, sizeof line);
     if (std::fgets(line, sizeof line, file) == nullptr) {
@@ -83,6 +89,12 @@ void ReadSettingsFrom(std::FILE* file) {
     }
     std::size_t length = std::strlen(line);
     if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
+    // An empty password can never be typed at the login (it is refused before
+    // any comparison), so an empty password line would lock the user out.
+    if (length == 0) {
+        SetInitialPassword();
+        return;
+    }
     ClearText(StoredPassword, sizeof StoredPassword);
     std::memcpy(StoredPassword, line, length);
 }
