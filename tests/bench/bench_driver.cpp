@@ -561,6 +561,8 @@ void RunBrowseAndSearch(const Journal& journal) {
         }
         HWND filled = TimeBrowse(baseline, kFillInListOrder, "browse." + size + ".listbox");
         CloseEntries(filled);
+        filled = TimeBrowse(baseline, kFillByAppending, "browse." + size + ".append");
+        CloseEntries(filled);
         const double query = TimeQuery(scratch, kListStatement);
         if (query >= 0) Sample("browse." + size + ".sqlite", query);
     }

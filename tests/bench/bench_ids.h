@@ -7,12 +7,16 @@ constexpr const char kBaselineListClass[] = "LarkmoorBenchList";
 
 // Commands of the list baseline's main window. Each opens the Entries
 // template and fills its subject list:
-// - in the list's own order, with redraw off and the storage reserved
-//   (the fastest standard way to fill a sorted list box);
-// - in the database's order of subjects with one LB_ADDSTRING each and
-//   nothing else (what a plain fill from the query does).
+// - with LB_ADDSTRING in the list's own order, redraw off and the storage
+//   reserved: the standard way to fill a sorted list box quickly;
+// - with LB_ADDSTRING in the database's order of subjects and nothing else:
+//   what a plain fill from the query does;
+// - by appending the lines, already in the list's order, with
+//   LB_INSERTSTRING at the end (redraw off, storage reserved): the list box
+//   then compares nothing, the least any fill of these lines can cost.
 constexpr int kFillInListOrder = 0x7001;
 constexpr int kFillInQueryOrder = 0x7002;
+constexpr int kFillByAppending = 0x7003;
 
 // The text the start-up baseline shows, in place of a prompt.
 constexpr const char kBaselineLine[] = "Write down one idea you had today, however small.";

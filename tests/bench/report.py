@@ -104,6 +104,8 @@ def main():
             f"browse.{n}.larkmoor", True)
         row("baseline: the list SELECT, SQLite alone", f"browse.{n}.sqlite",
             f"browse.{n}.larkmoor", True)
+        row("for reference: appending presorted lines", f"browse.{n}.append",
+            f"browse.{n}.larkmoor", True)
         if f"browse.{n}.plainfill" in samples:
             row("for reference: plain fill in query order", f"browse.{n}.plainfill",
                 f"browse.{n}.larkmoor", True)
