@@ -36,9 +36,12 @@ bool WriteLogLineTo(std::FILE* file);
 // Reading the log for display.
 
 // How many of the newest lines the viewer shows, and how long a shown line
-// may be; a longer line is cut and ends in "...".
+// may be; a longer line is cut and ends in "...". The program's own lines are
+// under 50 characters; the length limit keeps hand-made lines within what
+// every list box client can read back (Wine's ANSI list box messages copy
+// through a buffer of 512 characters).
 constexpr std::size_t kShownLogLines = 10000;
-constexpr std::size_t kShownLineLength = kTextSize - 1;
+constexpr std::size_t kShownLineLength = 500;
 
 // The newest lines of a log, oldest first, and how many older lines there are
 // before them that were not kept.
