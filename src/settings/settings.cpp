@@ -31,6 +31,13 @@ void LoadSettings() {
 }
 
 bool SaveSettings() {
+    // A read-only settings file is left as it is, as it would be if it were
+    // written in place (a replacing move would not always refuse it).
+    const DWORD attributes = GetFileAttributesA(SettingsPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ShowWriteError();
+        return false;
+    }
     char newPath[kTextSize];
     if (!JoinPath(newPath, sizeof newPath, SettingsPath, kNewFileSuffix)) {
         ShowWriteError();
