@@ -102,7 +102,8 @@ LogLines LogLineSplitter::Finish() {
     // When the circle is full, the oldest kept line sits where the next
     // line would go.
     const std::size_t oldest = kept < limit_ ? 0 : next_;
-    for (std::size_t i = 0; i < kept; ++i) result.lines.push_back(std::move(ring_[(oldest + i) % kept]));
+    for (std::size_t i = 0; i < kept; ++i)
+        result.lines.push_back(std::move(ring_[(oldest + i) % kept]));
     ring_.clear();
     next_ = 0;
     total_ = 0;
@@ -119,7 +120,8 @@ LogLines ReadLogLines(std::FILE* file, std::size_t limit) {
     LogLineSplitter splitter(limit);
     std::vector<char> chunk(kReadChunk);
     std::size_t got;
-    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) splitter.Feed(chunk.data(), got);
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0)
+        splitter.Feed(chunk.data(), got);
     return splitter.Finish();
 }
 

@@ -84,8 +84,8 @@ void BrowseLogFolder(HWND dialog) {
 }
 
 void DeleteLog(HWND dialog) {
-    if (MessageBoxA(dialog, "Delete the program log? Its lines cannot be brought back.",
-                    "Notice", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    if (MessageBoxA(dialog, "Delete the program log? Its lines cannot be brought back.", "Notice",
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     if (!DeleteFileA(LogPath) && GetFileAttributesA(LogPath) != INVALID_FILE_ATTRIBUTES) {
         MessageBoxA(dialog, "The program log could not be deleted.", "Notice", MB_ICONERROR);

@@ -46,8 +46,7 @@ bool ChangePassword(HWND dialog) {
         ClearText(StoredPassword, sizeof StoredPassword);
         ScrambleText(fresh, StoredPassword);
         if (SaveSettings()) {
-            MessageBoxA(dialog, "Your password has been changed.", "Notice",
-                        MB_ICONINFORMATION);
+            MessageBoxA(dialog, "Your password has been changed.", "Notice", MB_ICONINFORMATION);
             done = true;
         } else {
             // The settings file still holds the old password: keep using it,

@@ -32,7 +32,9 @@ void SetRecord(const Record& record) {
 }
 
 // The state before the first load: numbers 0, password empty.
-void ClearRecord() { SetRecord({0, 0, 0, 0, 0, 0, 0, ""}); }
+void ClearRecord() {
+    SetRecord({0, 0, 0, 0, 0, 0, 0, ""});
+}
 
 std::string Written() {
     std::FILE* file = std::tmpfile();
@@ -113,18 +115,24 @@ TEST(SettingsFile, HandWrittenFilesAreReadAsTheyStand) {
         Record want;
     } rows[] = {
         {"no final line feed", "1\n2\n3\n4\n1\n0\n0\nsecret", {1, 2, 3, 4, 1, 0, 0, "secret"}},
-        {"password longer than 779 bytes", "1\n2\n3\n4\n1\n1\n1\n" + longLine + "\n",
+        {"password longer than 779 bytes",
+         "1\n2\n3\n4\n1\n1\n1\n" + longLine + "\n",
          {1, 2, 3, 4, 1, 1, 1, longLine.substr(0, kTextSize - 1)}},
-        {"only the password line's own line feed is dropped", "1\n2\n3\n4\n1\n1\n1\nab\ncd\n",
+        {"only the password line's own line feed is dropped",
+         "1\n2\n3\n4\n1\n1\n1\nab\ncd\n",
          {1, 2, 3, 4, 1, 1, 1, "ab"}},
-        {"a carriage return is part of the password", "1\n2\n3\n4\n1\n1\n1\nab\r\n",
+        {"a carriage return is part of the password",
+         "1\n2\n3\n4\n1\n1\n1\nab\r\n",
          {1, 2, 3, 4, 1, 1, 1, "ab\r"}},
-        {"white space around numbers", "  7 \t\n\n-8\n+9\n10\n1\n1\n1\n\n pw\n",
+        {"white space around numbers",
+         "  7 \t\n\n-8\n+9\n10\n1\n1\n1\n\n pw\n",
          {7, -8, 9, 10, 1, 1, 1, "pw"}},
-        {"numbers out of range are held at the ends", "99999999999\n-99999999999\n3\n4\n1\n1\n1\nz\n",
+        {"numbers out of range are held at the ends",
+         "99999999999\n-99999999999\n3\n4\n1\n1\n1\nz\n",
          {INT_MAX, INT_MIN, 3, 4, 1, 1, 1, "z"}},
         {"a line that is no number stops the numbers; the rest is the password",
-         "15\n25\nwide\n4\n1\n1\n1\nz\n", {15, 25, 0, 0, 0, 0, 0, "wide"}},
+         "15\n25\nwide\n4\n1\n1\n1\nz\n",
+         {15, 25, 0, 0, 0, 0, 0, "wide"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -144,12 +152,18 @@ TEST(SettingsFile, FileEndingBeforeThePasswordGivesTheInitialPassword) {
     } rows[] = {
         {"empty file", "", {0, 0, 0, 0, 0, 0, 0, kScrambledGranite}},
         {"numbers stop early", "-3\n44\n", {-3, 44, 0, 0, 0, 0, 0, kScrambledGranite}},
-        {"seven numbers, no password line", "1\n2\n3\n4\n1\n1\n0\n",
+        {"seven numbers, no password line",
+         "1\n2\n3\n4\n1\n1\n0\n",
          {1, 2, 3, 4, 1, 1, 0, kScrambledGranite}},
-        {"empty password line", "1\n2\n3\n4\n1\n1\n0\n\n", {1, 2, 3, 4, 1, 1, 0, kScrambledGranite}},
-        {"blank password line", "1\n2\n3\n4\n1\n1\n0\n \t\r\n",
+        {"empty password line",
+         "1\n2\n3\n4\n1\n1\n0\n\n",
          {1, 2, 3, 4, 1, 1, 0, kScrambledGranite}},
-        {"last number without line feed", "1\n2\n3\n4\n1\n1\n0", {1, 2, 3, 4, 1, 1, 0, kScrambledGranite}},
+        {"blank password line",
+         "1\n2\n3\n4\n1\n1\n0\n \t\r\n",
+         {1, 2, 3, 4, 1, 1, 0, kScrambledGranite}},
+        {"last number without line feed",
+         "1\n2\n3\n4\n1\n1\n0",
+         {1, 2, 3, 4, 1, 1, 0, kScrambledGranite}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -70,15 +70,25 @@ TEST_F(ChangePasswordDialogTest, RefusesWithAMessageThatSaysWhy) {
         {"Granite", "new one", "Incorrect password!", IDC_CURRENT_PASSWORD},
         {"granite ", "new one", "Incorrect password!", IDC_CURRENT_PASSWORD},
         {"granite", "", "The new password must not be empty.", IDC_NEW_PASSWORD},
-        {"granite", "yen\xA5", "The new password cannot contain the character \"\xA5\" (code 165): "
-                               "the settings file cannot hold it.", IDC_NEW_PASSWORD},
-        {"granite", "mac\xAFron", "The new password cannot contain the character \"\xAF\" "
-                                  "(code 175): the settings file cannot hold it.", IDC_NEW_PASSWORD},
-        {"granite", "\x85" "dots", "The new password cannot begin with the character \"\x85\" "
-                                   "(code 133): the settings file cannot hold it there.",
+        {"granite", "yen\xA5",
+         "The new password cannot contain the character \"\xA5\" (code 165): "
+         "the settings file cannot hold it.",
          IDC_NEW_PASSWORD},
-        {"granite", "\xA9" "copy", "The new password cannot begin with the character \"\xA9\" "
-                                   "(code 169): the settings file cannot hold it there.",
+        {"granite", "mac\xAFron",
+         "The new password cannot contain the character \"\xAF\" "
+         "(code 175): the settings file cannot hold it.",
+         IDC_NEW_PASSWORD},
+        {"granite",
+         "\x85"
+         "dots",
+         "The new password cannot begin with the character \"\x85\" "
+         "(code 133): the settings file cannot hold it there.",
+         IDC_NEW_PASSWORD},
+        {"granite",
+         "\xA9"
+         "copy",
+         "The new password cannot begin with the character \"\xA9\" "
+         "(code 169): the settings file cannot hold it there.",
          IDC_NEW_PASSWORD},
     };
     for (const Row& row : rows) {
@@ -107,8 +117,7 @@ TEST_F(ChangePasswordDialogTest, ChangeIsStoredScrambledAndSaved) {
     EXPECT_EQ(boxes_.Boxes()[0].text, "Your password has been changed.");
     EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
     EXPECT_EQ(std::string(StoredPassword), Scrambled(fresh));
-    EXPECT_EQ(ReadFileBytes(SettingsPath),
-              "11\n22\n320\n240\n1\n1\n1\n" + Scrambled(fresh) + "\n");
+    EXPECT_EQ(ReadFileBytes(SettingsPath), "11\n22\n320\n240\n1\n1\n1\n" + Scrambled(fresh) + "\n");
 
     // The settings file gives the same password back.
     ClearText(StoredPassword, sizeof StoredPassword);
@@ -151,8 +160,8 @@ TEST_F(ChangePasswordDialogTest, CancelEscapeAndCloseBoxChangeNothing) {
         if (way == 0) {
             Click(dialog_, IDCANCEL);
         } else if (way == 1) {
-            MSG message = {GetDlgItem(dialog_, IDC_NEW_PASSWORD), WM_KEYDOWN, VK_ESCAPE, 1, 0,
-                           {0, 0}};
+            MSG message = {
+                GetDlgItem(dialog_, IDC_NEW_PASSWORD), WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
             EXPECT_TRUE(IsDialogMessageA(dialog_, &message));
         } else {
             SendMessageA(dialog_, WM_CLOSE, 0, 0);

@@ -57,12 +57,18 @@ public:
         Take<WORD>();
         const WORD number = Take<WORD>();
         switch (number) {
-        case 0x80: return "Button";
-        case 0x81: return "Edit";
-        case 0x82: return "Static";
-        case 0x83: return "ListBox";
-        case 0x84: return "ScrollBar";
-        case 0x85: return "ComboBox";
+        case 0x80:
+            return "Button";
+        case 0x81:
+            return "Edit";
+        case 0x82:
+            return "Static";
+        case 0x83:
+            return "ListBox";
+        case 0x84:
+            return "ScrollBar";
+        case 0x85:
+            return "ComboBox";
         }
         return "#" + std::to_string(number);
     }
@@ -162,16 +168,15 @@ void ExpectDialog(int id, const char* caption, short cx, short cy,
 }  // namespace
 
 TEST(SettingsTemplates, Login) {
-    ExpectDialog(IDD_LOGIN, "Larkmoor Login", 125, 79,
-                 {
-                     {"Static", -1, "Password", kChild | SS_LEFT | WS_GROUP, 0, 10, 20, 40, 8},
-                     {"Edit", IDC_PASSWORD, "",
-                      kChild | ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 50, 19,
-                      60, 12},
-                     {"Button", IDOK, "OK", kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 10, 52, 45, 15},
-                     {"Button", IDCANCEL, "Cancel", kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 63, 52,
-                      45, 15},
-                 });
+    ExpectDialog(
+        IDD_LOGIN, "Larkmoor Login", 125, 79,
+        {
+            {"Static", -1, "Password", kChild | SS_LEFT | WS_GROUP, 0, 10, 20, 40, 8},
+            {"Edit", IDC_PASSWORD, "",
+             kChild | ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 50, 19, 60, 12},
+            {"Button", IDOK, "OK", kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 10, 52, 45, 15},
+            {"Button", IDCANCEL, "Cancel", kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 63, 52, 45, 15},
+        });
     EXPECT_EQ(IDC_PASSWORD, 4002);
 }
 
@@ -209,19 +214,20 @@ TEST(SettingsTemplates, PreferencesPutsOkBeforeTheThirdBox) {
 }
 
 TEST(SettingsTemplates, ViewProgramLog) {
-    ExpectDialog(IDD_VIEW_LOG, "Larkmoor: View Program Log", 198, 294,
-                 {
-                     {"Button", IDOK, "OK", kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 139, 273, 45, 15},
-                     {"ListBox", IDC_LOG_LIST, "",
-                      kChild | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY |
-                          LBS_HASSTRINGS,
-                      0, 10, 17, 175, 252},
-                     {"Button", IDC_BROWSE_LOG_FOLDER, "Browse log folder...",
-                      kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 9, 273, 70, 15},
-                     {"Button", IDC_DELETE_LOG, "Delete log", kChild | BS_PUSHBUTTON | WS_TABSTOP, 0,
-                      87, 273, 45, 15},
-                     {"Static", -1, "Log Entries", kChild | SS_LEFT | WS_GROUP, 0, 10, 5, 40, 8},
-                 });
+    ExpectDialog(
+        IDD_VIEW_LOG, "Larkmoor: View Program Log", 198, 294,
+        {
+            {"Button", IDOK, "OK", kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 139, 273, 45, 15},
+            {"ListBox", IDC_LOG_LIST, "",
+             kChild | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY |
+                 LBS_HASSTRINGS,
+             0, 10, 17, 175, 252},
+            {"Button", IDC_BROWSE_LOG_FOLDER, "Browse log folder...",
+             kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 9, 273, 70, 15},
+            {"Button", IDC_DELETE_LOG, "Delete log", kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 87,
+             273, 45, 15},
+            {"Static", -1, "Log Entries", kChild | SS_LEFT | WS_GROUP, 0, 10, 5, 40, 8},
+        });
     EXPECT_EQ(IDC_LOG_LIST, 4002);
     EXPECT_EQ(IDC_BROWSE_LOG_FOLDER, 4003);
     EXPECT_EQ(IDC_DELETE_LOG, 4004);
