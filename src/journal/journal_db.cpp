@@ -27,8 +27,8 @@ char DatabaseFile[4 * kTextSize];
 const char* DatabaseFileName() {
     WCHAR wide[kTextSize];
     const int length = MultiByteToWideChar(CP_ACP, 0, DatabasePath, -1, wide, kTextSize);
-    if (length <= 0 || WideCharToMultiByte(CP_UTF8, 0, wide, -1, DatabaseFile,
-                                           sizeof DatabaseFile, nullptr, nullptr) <= 0)
+    if (length <= 0 || WideCharToMultiByte(CP_UTF8, 0, wide, -1, DatabaseFile, sizeof DatabaseFile,
+                                           nullptr, nullptr) <= 0)
         CopyText(DatabaseFile, sizeof DatabaseFile, DatabasePath);
     return DatabaseFile;
 }
@@ -42,9 +42,7 @@ void Notice(HWND owner, const char* text) {
 // memory once, so that a long journal fills quickly.
 class ListFiller final : public SubjectSink {
 public:
-    explicit ListFiller(HWND list) : list_(list) {
-        SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
-    }
+    explicit ListFiller(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
     ~ListFiller() {
         SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(list_, nullptr, TRUE);
@@ -57,7 +55,8 @@ public:
                      static_cast<LPARAM>(textBytes));
     }
     void Add(int record, const char* subject) override {
-        const LRESULT index = SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(subject));
+        const LRESULT index =
+            SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(subject));
         if (index >= 0)
             SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(index),
                          static_cast<LPARAM>(record));
@@ -87,8 +86,10 @@ bool CompactJournalDatabase() {
 }
 
 StoreResult InsertEntry(const char* date, const char* quotedSubject, const char* quotedEntry) {
-    const StoreResult result = StoreInsertEntry(DatabaseFileName(), date, quotedSubject, quotedEntry);
-    if (result == StoreResult::OpenFailed) Notice(MainWindow, "Unable to open database for saving!");
+    const StoreResult result =
+        StoreInsertEntry(DatabaseFileName(), date, quotedSubject, quotedEntry);
+    if (result == StoreResult::OpenFailed)
+        Notice(MainWindow, "Unable to open database for saving!");
     return result;
 }
 
@@ -96,7 +97,8 @@ StoreResult UpdateEntry(int record, const char* date, const char* quotedSubject,
                         const char* quotedEntry) {
     const StoreResult result =
         StoreUpdateEntry(DatabaseFileName(), record, date, quotedSubject, quotedEntry);
-    if (result == StoreResult::OpenFailed) Notice(MainWindow, "Unable to open database for saving!");
+    if (result == StoreResult::OpenFailed)
+        Notice(MainWindow, "Unable to open database for saving!");
     return result;
 }
 

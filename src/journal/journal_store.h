@@ -16,8 +16,8 @@
 // date text, a quoted subject and a quoted scrambled entry of the largest
 // sizes, plus the fixed text of the statement and a record number.
 constexpr std::size_t kStatementFixedRoom = 256;
-constexpr std::size_t kStatementSize = kStatementFixedRoom + (kTextSize - 1) +
-                                       (kQuotedTextSize - 1) + (kQuotedEntrySize - 1) + 1;
+constexpr std::size_t kStatementSize =
+    kStatementFixedRoom + (kTextSize - 1) + (kQuotedTextSize - 1) + (kQuotedEntrySize - 1) + 1;
 
 // The outcome of one database routine.
 enum class StoreResult {

@@ -101,11 +101,13 @@ std::string RunSqlite(const std::string& statements) {
         const std::string* path;
         std::string text;
     } context = {&output, std::string()};
-    const bool ended = WaitFor([](void* parameter) {
-        auto* c = static_cast<Context*>(parameter);
-        c->text = ReadFileBytes(*c->path);
-        return c->text.find(std::string(kEndMarker) + "\n") != std::string::npos;
-    }, &context, 20000);
+    const bool ended = WaitFor(
+        [](void* parameter) {
+            auto* c = static_cast<Context*>(parameter);
+            c->text = ReadFileBytes(*c->path);
+            return c->text.find(std::string(kEndMarker) + "\n") != std::string::npos;
+        },
+        &context, 20000);
     EXPECT_TRUE(ended) << "sqlite3 printed: " << context.text;
     DeleteFileA(input.c_str());
     DeleteFileA(output.c_str());
@@ -188,10 +190,12 @@ bool WaitLineCount(HWND dialog, std::size_t count) {
         HWND list;
         std::size_t count;
     } context = {GetDlgItem(dialog, IDC_SUBJECT_LIST), count};
-    return WaitFor([](void* parameter) {
-        auto* c = static_cast<Context*>(parameter);
-        return SendMessageW(c->list, LB_GETCOUNT, 0, 0) == static_cast<LRESULT>(c->count);
-    }, &context);
+    return WaitFor(
+        [](void* parameter) {
+            auto* c = static_cast<Context*>(parameter);
+            return SendMessageW(c->list, LB_GETCOUNT, 0, 0) == static_cast<LRESULT>(c->count);
+        },
+        &context);
 }
 
 bool WaitFieldText(HWND dialog, int id, const std::string& text) {
@@ -199,10 +203,12 @@ bool WaitFieldText(HWND dialog, int id, const std::string& text) {
         HWND field;
         const std::string* text;
     } context = {GetDlgItem(dialog, id), &text};
-    return WaitFor([](void* parameter) {
-        auto* c = static_cast<Context*>(parameter);
-        return TextOf(c->field) == *c->text;
-    }, &context);
+    return WaitFor(
+        [](void* parameter) {
+            auto* c = static_cast<Context*>(parameter);
+            return TextOf(c->field) == *c->text;
+        },
+        &context);
 }
 
 // Selects the line with this text as a click would, and waits until its
@@ -220,10 +226,12 @@ void SelectLine(HWND dialog, const std::string& subject) {
 }
 
 bool WaitGone(HWND window) {
-    return WaitFor([](void* parameter) {
-        HWND w = static_cast<HWND>(parameter);
-        return !IsWindow(w) || !IsWindowVisible(w);
-    }, window);
+    return WaitFor(
+        [](void* parameter) {
+            HWND w = static_cast<HWND>(parameter);
+            return !IsWindow(w) || !IsWindowVisible(w);
+        },
+        window);
 }
 
 HWND OpenEntries(Larkmoor& program, HWND window, WORD key, const char* title) {
@@ -257,7 +265,8 @@ TEST_F(JournalEndToEndTest, AddSearchChangeDeleteCompactAndReadTheBytesBack) {
     // code page; 0x82 scrambles to a single quote.
     const bool western = GetACP() == 1252;
     const Entry shopping = {"Shopping list", "Bread\r\nMilk \"fresh\"\r\n100% butter"};
-    const Entry plan = {"It's a plan", western ? "Don't forget the caf\xe9 \x82quote\x82" : "Don't forget"};
+    const Entry plan = {"It's a plan",
+                        western ? "Don't forget the caf\xe9 \x82quote\x82" : "Don't forget"};
     const Entry garden = {"Garden ideas", "Roses, 'tulips' and a_pond"};
     const Entry changed = {"Shopping list (done)", "All bought; it's done."};
 
@@ -325,8 +334,7 @@ TEST_F(JournalEndToEndTest, AddSearchChangeDeleteCompactAndReadTheBytesBack) {
     EXPECT_EQ(MessageBoxText(confirm), "Are you sure?");
     PostClick(confirm, IDYES);
     ASSERT_TRUE(WaitLineCount(dialog, 2));
-    EXPECT_EQ(ListLines(dialog),
-              (std::vector<std::string>{"It's a plan", "Shopping list (done)"}));
+    EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"It's a plan", "Shopping list (done)"}));
     CloseEntries(dialog);
 
     // Compact, and the notice says so.
@@ -374,7 +382,8 @@ TEST_F(JournalEndToEndTest, RowsWrittenBySqliteShowInBrowse) {
     const std::string printed = RunSqlite(
         "CREATE TABLE dbtable (a integer primary key, dbdate text, dbsubject text, dbentry blob);\n"
         "INSERT INTO dbtable VALUES(NULL,'2001-02-03 04:05:06','From the shell',CAST(X'" +
-        Hex(Scrambled(text)) + "' AS TEXT));\n"
+        Hex(Scrambled(text)) +
+        "' AS TEXT));\n"
         "INSERT INTO dbtable VALUES(NULL,'2002-03-04 05:06:07','Also from the shell',X'" +
         Hex(Scrambled("A blob works too")) + "');");
     ASSERT_EQ(printed, "");

@@ -93,7 +93,9 @@ struct OtherProgram {
     OtherProgram(const OtherProgram&) = delete;
     OtherProgram& operator=(const OtherProgram&) = delete;
 
-    int Exec(const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
+    int Exec(const std::string& sql) {
+        return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
 
     // The first column of every row, as text ("NULL" for a NULL value).
     std::vector<std::string> Column(const std::string& sql) {
@@ -102,10 +104,11 @@ struct OtherProgram {
         EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
         while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
             const unsigned char* text = sqlite3_column_text(statement, 0);
-            values.push_back(text == nullptr
-                                 ? std::string("NULL")
-                                 : std::string(reinterpret_cast<const char*>(text),
-                                               static_cast<std::size_t>(sqlite3_column_bytes(statement, 0))));
+            values.push_back(
+                text == nullptr
+                    ? std::string("NULL")
+                    : std::string(reinterpret_cast<const char*>(text),
+                                  static_cast<std::size_t>(sqlite3_column_bytes(statement, 0))));
         }
         sqlite3_finalize(statement);
         return values;
@@ -172,7 +175,8 @@ protected:
 
 TEST(JournalStatements, AreBuiltFromTheirExactFormats) {
     char buffer[kStatementSize];
-    ASSERT_TRUE(BuildInsertStatement(buffer, sizeof buffer, "2009-03-07 09:05:07", "It''s", "x''y"));
+    ASSERT_TRUE(
+        BuildInsertStatement(buffer, sizeof buffer, "2009-03-07 09:05:07", "It''s", "x''y"));
     EXPECT_STREQ(buffer,
                  "INSERT INTO dbtable (a, dbdate, dbsubject, dbentry) "
                  "VALUES(NULL,'2009-03-07 09:05:07','It''s','x''y');");
@@ -195,7 +199,8 @@ TEST(JournalStatements, AreBuiltFromTheirExactFormats) {
                  "CREATE TABLE dbtable (a integer primary key, dbdate text, dbsubject text, "
                  "dbentry blob)");
     EXPECT_STREQ(kCompactStatement, "VACUUM;");
-    EXPECT_STREQ(kListSubjectsStatement, "SELECT a, dbsubject FROM dbtable ORDER BY dbsubject;");
+    EXPECT_STREQ(kListSubjectsStatement,
+                 "SELECT a, dbsubject FROM dbtable ORDER BY dbsubject COLLATE NOCASE;");
 }
 
 TEST(JournalStatements, BufferHoldsTheLongestUpdateAndRefusesMore) {
@@ -341,7 +346,8 @@ TEST_F(JournalStoreTest, RecordsSharingASubjectAreAllListedAndReachable) {
     ASSERT_EQ(StoreListSubjects(Path(), sink), StoreResult::Done);
     EXPECT_EQ(sink.begins, 1);
     EXPECT_EQ(sink.announcedRows, 3u);
-    EXPECT_EQ(sink.announcedBytes, std::string("Plans").size() * 2 + std::string("Other").size() + 3);
+    EXPECT_EQ(sink.announcedBytes,
+              std::string("Plans").size() * 2 + std::string("Other").size() + 3);
     std::vector<Line> lines = sink.lines;
     std::sort(lines.begin(), lines.end());
     ASSERT_EQ(lines, (std::vector<Line>{{2, "Other"}, {1, "Plans"}, {3, "Plans"}}));
@@ -381,9 +387,11 @@ TEST_F(JournalStoreTest, ValuesWrittenByAnotherProgramAreCutOrEmptiedSafely) {
                   SQLITE_OK);
         // Record numbers that do not fit 32 bits cannot be addressed by the
         // program; such rows are left out of the listing.
-        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(1099511627776,'d','Huge','x')"), SQLITE_OK);
-        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(-5,'d','Negative','" + Scrambled("neg") + "')"),
+        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(1099511627776,'d','Huge','x')"),
                   SQLITE_OK);
+        ASSERT_EQ(
+            other.Exec("INSERT INTO dbtable VALUES(-5,'d','Negative','" + Scrambled("neg") + "')"),
+            SQLITE_OK);
     }
     RecordingSink sink;
     ASSERT_EQ(StoreListSubjects(Path(), sink), StoreResult::Done);
@@ -476,7 +484,9 @@ TEST_F(JournalStoreTest, AFileThatCannotBeOpenedIsToldApartFromAFailedStatement)
 
 TEST_F(JournalStoreTest, CompactKeepsEveryRecord) {
     CreateJournal();
-    for (int i = 0; i < 50; ++i) ASSERT_EQ(Insert("Subject " + std::to_string(i), std::string(2000, 'x')), StoreResult::Done);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(Insert("Subject " + std::to_string(i), std::string(2000, 'x')),
+                  StoreResult::Done);
     for (int i = 1; i <= 40; ++i) ASSERT_EQ(StoreDeleteEntry(Path(), i), StoreResult::Done);
     const std::size_t before = FileBytes(path_).size();
     ASSERT_EQ(StoreCompact(Path()), StoreResult::Done);

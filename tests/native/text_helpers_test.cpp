@@ -68,7 +68,8 @@ TEST(ScrambleText, TwiceGivesTheTextBackAndLeavesTheSourceAlone) {
 
 TEST(ScrambleText, KeyByteBecomesZeroAndTheCopyGoesOn) {
     std::array<char, 8> buffer{};
-    ScrambleText("ab\xA5" "cd", buffer.data());
+    const char text[] = {'a', 'b', '\xA5', 'c', 'd', '\0'};
+    ScrambleText(text, buffer.data());
     EXPECT_EQ(buffer[2], '\0');
     EXPECT_EQ(static_cast<unsigned char>(buffer[3]), 'c' ^ 0xA5);
     EXPECT_EQ(static_cast<unsigned char>(buffer[4]), 'd' ^ 0xA5);

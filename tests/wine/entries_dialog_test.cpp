@@ -60,8 +60,12 @@ std::string Scrambled(const std::string& text) {
 bool IsTimestamp(const std::string& text) {
     if (text.size() != 19) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char expected = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : '9';
-        if (expected == '9' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != expected)
+        const char expected = i == 4 || i == 7     ? '-'
+                              : i == 10            ? ' '
+                              : i == 13 || i == 16 ? ':'
+                                                   : '9';
+        if (expected == '9' ? !std::isdigit(static_cast<unsigned char>(text[i]))
+                            : text[i] != expected)
             return false;
     }
     return true;
@@ -85,7 +89,9 @@ struct OtherConnection {
     ~OtherConnection() { sqlite3_close(db); }
     OtherConnection(const OtherConnection&) = delete;
     OtherConnection& operator=(const OtherConnection&) = delete;
-    int Exec(const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
+    int Exec(const std::string& sql) {
+        return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
     sqlite3* db = nullptr;
 };
 
@@ -233,13 +239,13 @@ TEST(EntriesTemplate, MatchesItsTableControlByControl) {
     ASSERT_NE(found, nullptr);
     const BYTE* start = static_cast<const BYTE*>(LockResource(LoadResource(Instance, found)));
     TemplateReader read{start};
-    ASSERT_EQ(read.Word(), 1);       // extended template
+    ASSERT_EQ(read.Word(), 1);  // extended template
     ASSERT_EQ(read.Word(), 0xFFFF);
-    read.Dword();                    // help id
-    EXPECT_EQ(read.Dword(), 0u);     // no extended style
-    EXPECT_EQ(read.Dword(), static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
-                                               DS_MODALFRAME | DS_CENTER | DS_3DLOOK |
-                                               DS_SETFONT | DS_FIXEDSYS));
+    read.Dword();                 // help id
+    EXPECT_EQ(read.Dword(), 0u);  // no extended style
+    EXPECT_EQ(read.Dword(),
+              static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
+                                 DS_CENTER | DS_3DLOOK | DS_SETFONT | DS_FIXEDSYS));
     const WORD count = read.Word();
     ASSERT_EQ(count, 16);
     EXPECT_EQ(read.Short(), 6);
@@ -249,10 +255,10 @@ TEST(EntriesTemplate, MatchesItsTableControlByControl) {
     EXPECT_EQ(read.TextOrOrdinal(), "");  // no menu
     EXPECT_EQ(read.TextOrOrdinal(), "");  // the standard dialog class
     EXPECT_EQ(read.TextOrOrdinal(), "Larkmoor Entries");
-    EXPECT_EQ(read.Word(), 9);            // points
+    EXPECT_EQ(read.Word(), 9);  // points
     EXPECT_EQ(read.Word(), FW_NORMAL);
-    EXPECT_EQ(*read.at++, 0);             // upright
-    read.at++;                            // character set
+    EXPECT_EQ(*read.at++, 0);  // upright
+    read.at++;                 // character set
     EXPECT_EQ(read.TextOrOrdinal(), "MS Shell Dlg");
 
     constexpr DWORD kBase = WS_CHILD | WS_VISIBLE;
@@ -282,7 +288,8 @@ TEST(EntriesTemplate, MatchesItsTableControlByControl) {
         {4011, "edit", "", kBase | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 182, 27, 253, 12},
         {4006, "static", "Larkmoor Entry", kLabel, 155, 45, 88, 8},
         {4007, "edit", "",
-         kBase | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+         kBase | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER |
+             WS_TABSTOP,
          155, 56, 280, 204},
         {4009, "button", "Save", kPush, 225, 267, 45, 15},
         {4010, "button", "Delete", kPush, 295, 267, 45, 15},
@@ -291,8 +298,8 @@ TEST(EntriesTemplate, MatchesItsTableControlByControl) {
     for (const Control& control : expected) {
         SCOPED_TRACE(control.text[0] != '\0' ? control.text : std::to_string(control.id));
         read.AlignDword(start);
-        read.Dword();                   // help id
-        EXPECT_EQ(read.Dword(), 0u);    // no extended style
+        read.Dword();                 // help id
+        EXPECT_EQ(read.Dword(), 0u);  // no extended style
         EXPECT_EQ(read.Dword(), control.style);
         EXPECT_EQ(read.Short(), control.x);
         EXPECT_EQ(read.Short(), control.y);
@@ -301,7 +308,7 @@ TEST(EntriesTemplate, MatchesItsTableControlByControl) {
         EXPECT_EQ(read.Dword(), control.id);
         EXPECT_EQ(ClassName(read.TextOrOrdinal()), control.className);
         EXPECT_EQ(read.TextOrOrdinal(), control.text);
-        read.at += read.Word();         // creation data
+        read.at += read.Word();  // creation data
     }
 }
 
@@ -316,8 +323,10 @@ TEST_F(EntriesDialogTest, EachModeHasItsTitleAndDisabledControls) {
         std::size_t lines;
     };
     const Case cases[] = {
-        {EntryMode::Add, "Add a Larkmoor entry",
-         {IDC_SEARCH_TEXT, IDC_SEARCH_GO, IDC_SUBJECT_LIST, IDC_DELETE}, 0},
+        {EntryMode::Add,
+         "Add a Larkmoor entry",
+         {IDC_SEARCH_TEXT, IDC_SEARCH_GO, IDC_SUBJECT_LIST, IDC_DELETE},
+         0},
         {EntryMode::Search, "Search for Larkmoor entries", {}, 0},
         {EntryMode::Browse, "Browse Larkmoor entries", {IDC_SEARCH_TEXT, IDC_SEARCH_GO}, 1},
     };
@@ -380,7 +389,8 @@ TEST_F(EntriesDialogTest, RecordsSharingASubjectEachShowTheirOwnRecord) {
                     stored->entry);
     }
     std::vector<std::string> entries;
-    for (const ListLine& line : lines) entries.push_back(Stored(static_cast<int>(line.record))->entry);
+    for (const ListLine& line : lines)
+        entries.push_back(Stored(static_cast<int>(line.record))->entry);
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"first plan", "lower case", "second plan"}));
 }
@@ -401,7 +411,8 @@ TEST_F(EntriesDialogTest, SearchChecksItsTextAndListsMatches) {
 
     Type(IDC_SEARCH_TEXT, "IDE");
     Click(dialog_, IDC_SEARCH_GO);
-    EXPECT_EQ(Lines(), (std::vector<ListLine>{{"A bright idea", 2}, {"Ideas", 1}, {"Slide show", 3}}));
+    EXPECT_EQ(Lines(),
+              (std::vector<ListLine>{{"A bright idea", 2}, {"Ideas", 1}, {"Slide show", 3}}));
     Type(IDC_SEARCH_TEXT, "a_c");
     Click(dialog_, IDC_SEARCH_GO);
     EXPECT_EQ(Lines(), (std::vector<ListLine>{{"abc", 5}, {"aXc", 6}}));
@@ -692,9 +703,10 @@ TEST_F(EntriesDialogTest, DatabaseThatCannotBeOpenedKeepsTheFields) {
 TEST_F(EntriesDialogTest, ValuesTooLongOrNullFromAnotherProgramAreShownCut) {
     {
         OtherConnection other;
-        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(NULL,'2020-01-01 00:00:00','" +
-                             std::string(2000, 'L') + "','" + std::string(40000, 'e' ^ 0xA5) + "')"),
-                  SQLITE_OK);
+        ASSERT_EQ(
+            other.Exec("INSERT INTO dbtable VALUES(NULL,'2020-01-01 00:00:00','" +
+                       std::string(2000, 'L') + "','" + std::string(40000, 'e' ^ 0xA5) + "')"),
+            SQLITE_OK);
         ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(NULL,NULL,NULL,NULL)"), SQLITE_OK);
     }
     Open(EntryMode::Browse);
