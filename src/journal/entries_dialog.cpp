@@ -1,21 +1,280 @@
-// Placeholder until this dialog is built: it opens and closes.
+// The Entries dialog: one modal dialog, opened in one of three modes, through
+// which journal entries are written (Add), found by a piece of their subject
+// (Search), walked through (Browse), changed and deleted. It reaches the
+// database only through the journal routines and keeps the user's typing
+// whenever a write does not succeed.
+#include <windows.h>
+
+#include <cstring>
+
+#include "journal/clock.h"
 #include "journal/journal.h"
+#include "journal/text.h"
+#include "resource.h"
+
+EntryMode EntriesMode = EntryMode::None;
+
+namespace {
+
+// 1 while Save rewrites the record shown (Search and Browse), 0 in Add.
+int SaveUpdates = 0;
+
+// Work buffers, reused at every use. The quoted forms have room for texts
+// made of single quotes only, so nothing is ever stored cut.
+char SearchText[kTextSize];
+char QuotedSearchText[kQuotedTextSize];
+char DateText[kTextSize];
+char SubjectText[kTextSize];
+char QuotedSubject[kQuotedTextSize];
+char EntryText[kEntrySize];
+char ScrambledEntry[kEntrySize];
+char QuotedScrambledEntry[kQuotedEntrySize];
+char Timestamp[kTimestampSize];
+
+constexpr const char kNoticeCaption[] = "Notice";
+constexpr const char kDataEntryErrorCaption[] = "Data Entry Error";
+
+// The key byte shows as the yen sign in the Western code page; the message
+// carries the byte itself, so it shows as whatever the user typed.
+constexpr const char kKeyByteRefused[] =
+    "The Journal Entry contains the character \xA5, which the journal cannot store. "
+    "Remove it and save again.";
+constexpr const char kNoEntrySelected[] =
+    "No entry is selected to change, so nothing was saved. Select an entry in the list to "
+    "change it; to write a new entry, use Add.";
+constexpr const char kNotSaved[] =
+    "The entry was not saved: the journal database could not be written (it may be locked "
+    "by another program, damaged or full). Your subject and text are kept.";
+constexpr const char kNotSavedRecordGone[] =
+    "The entry was not saved: its record is no longer in the journal (another program may "
+    "have deleted it). Your subject and text are kept; Add can store them as a new entry.";
+constexpr const char kNotDeleted[] =
+    "The entry was not deleted: the journal database could not be written (it may be locked "
+    "by another program, damaged or full).";
+constexpr const char kNotDeletedRecordGone[] =
+    "The entry was not deleted: its record is no longer in the journal (another program may "
+    "have deleted it).";
+
+void Warn(HWND dialog, const char* text, const char* caption) {
+    MessageBoxA(dialog, text, caption, MB_ICONWARNING);
+}
+
+HWND SubjectList(HWND dialog) {
+    return GetDlgItem(dialog, IDC_SUBJECT_LIST);
+}
+
+void EmptyFields(HWND dialog) {
+    SetDlgItemTextA(dialog, IDC_RECORD_NUMBER, "");
+    SetDlgItemTextA(dialog, IDC_DATE, "");
+    SetDlgItemTextA(dialog, IDC_SUBJECT, "");
+    SetDlgItemTextA(dialog, IDC_ENTRY_TEXT, "");
+}
+
+// The record number field is read-only and filled only from the database,
+// so it is either empty (no record shown) or a record's number.
+bool ShownRecord(HWND dialog, int* record) {
+    BOOL shown = FALSE;
+    *record = static_cast<int>(GetDlgItemInt(dialog, IDC_RECORD_NUMBER, &shown, TRUE));
+    return shown != FALSE;
+}
+
+// Shows the record of the selected line: each line carries its record
+// number, so lines that share a subject each lead to their own record.
+void ShowSelectedEntry(HWND dialog) {
+    HWND list = SubjectList(dialog);
+    const LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return;
+    const LRESULT record = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+    ShowEntryByNumber(dialog, static_cast<int>(record));
+}
+
+void RefillList(HWND dialog) {
+    SendMessageA(SubjectList(dialog), LB_RESETCONTENT, 0, 0);
+    ListSubjects(dialog);
+}
+
+// True when the write succeeded. A file that could not be opened has been
+// reported by the routine itself; every other failure is reported here.
+bool WriteSucceeded(HWND dialog, StoreResult result, const char* failed, const char* recordGone) {
+    switch (result) {
+    case StoreResult::Done:
+        return true;
+    case StoreResult::OpenFailed:
+        return false;
+    case StoreResult::NoSuchRecord:
+        Warn(dialog, recordGone, kNoticeCaption);
+        return false;
+    case StoreResult::StatementFailed:
+    case StoreResult::TooLong:
+        break;
+    }
+    Warn(dialog, failed, kNoticeCaption);
+    return false;
+}
+
+void SetUp(HWND dialog) {
+    SendMessageA(SubjectList(dialog), LB_SETHORIZONTALEXTENT, 2048, 0);
+    // The fields take no more than the buffers that Save and Go read them
+    // into, so the user meets the limit while typing, not at Save.
+    SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, EM_SETLIMITTEXT, kTextSize - 1, 0);
+    SendDlgItemMessageA(dialog, IDC_SUBJECT, EM_SETLIMITTEXT, kTextSize - 1, 0);
+    SendDlgItemMessageA(dialog, IDC_ENTRY_TEXT, EM_SETLIMITTEXT, kEntrySize - 1, 0);
+
+    switch (EntriesMode) {
+    case EntryMode::Add:
+        SaveUpdates = 0;
+        SetWindowTextA(dialog, "Add a Larkmoor entry");
+        EnableWindow(GetDlgItem(dialog, IDC_SEARCH_TEXT), FALSE);
+        EnableWindow(GetDlgItem(dialog, IDC_SEARCH_GO), FALSE);
+        EnableWindow(SubjectList(dialog), FALSE);
+        EnableWindow(GetDlgItem(dialog, IDC_DELETE), FALSE);
+        break;
+    case EntryMode::Search:
+        SetWindowTextA(dialog, "Search for Larkmoor entries");
+        SaveUpdates = 1;
+        break;
+    case EntryMode::Browse:
+        SaveUpdates = 1;
+        SetWindowTextA(dialog, "Browse Larkmoor entries");
+        EnableWindow(GetDlgItem(dialog, IDC_SEARCH_TEXT), FALSE);
+        EnableWindow(GetDlgItem(dialog, IDC_SEARCH_GO), FALSE);
+        if (ListSubjects(dialog) && SendMessageA(SubjectList(dialog), LB_GETCOUNT, 0, 0) > 0) {
+            SendMessageA(SubjectList(dialog), LB_SETCURSEL, 0, 0);
+            ShowSelectedEntry(dialog);
+        }
+        break;
+    case EntryMode::None:
+        SaveUpdates = 0;
+        break;
+    }
+}
+
+void Search(HWND dialog) {
+    ClearText(SearchText, sizeof SearchText);
+    ClearText(QuotedSearchText, sizeof QuotedSearchText);
+    SendMessageA(SubjectList(dialog), LB_RESETCONTENT, 0, 0);
+    GetDlgItemTextA(dialog, IDC_SEARCH_TEXT, SearchText, sizeof SearchText);
+    if (std::strlen(SearchText) < 3) {
+        Warn(dialog, "Search string must be at least 3 characters.", kNoticeCaption);
+        return;
+    }
+    QuoteSqlText(SearchText, QuotedSearchText);
+    SearchSubjects(dialog, QuotedSearchText);
+}
+
+void Save(HWND dialog) {
+    ClearText(QuotedSubject, sizeof QuotedSubject);
+    ClearText(ScrambledEntry, sizeof ScrambledEntry);
+    ClearText(QuotedScrambledEntry, sizeof QuotedScrambledEntry);
+
+    // The new date shows from here on, also when a check below refuses.
+    FormatTimestamp(Timestamp);
+    SetDlgItemTextA(dialog, IDC_DATE, Timestamp);
+    GetDlgItemTextA(dialog, IDC_DATE, DateText, sizeof DateText);
+
+    GetDlgItemTextA(dialog, IDC_SUBJECT, SubjectText, sizeof SubjectText);
+    const std::size_t subjectLength = std::strlen(SubjectText);
+    if (subjectLength == 0) {
+        Warn(dialog, "Subject required.", kDataEntryErrorCaption);
+        return;
+    }
+    if (subjectLength < 3) {
+        Warn(dialog, "Subject is too short.", kDataEntryErrorCaption);
+        return;
+    }
+    GetDlgItemTextA(dialog, IDC_ENTRY_TEXT, EntryText, sizeof EntryText);
+    if (EntryText[0] == '\0') {
+        Warn(dialog, "Journal Entry required.", kDataEntryErrorCaption);
+        return;
+    }
+    // The key byte scrambles to a zero byte, which would end the stored text
+    // there: refuse rather than store the entry cut.
+    if (HoldsScrambleKey(EntryText)) {
+        Warn(dialog, kKeyByteRefused, kDataEntryErrorCaption);
+        return;
+    }
+    int record = 0;
+    const bool recordShown = ShownRecord(dialog, &record);
+    if (SaveUpdates == 1 && !recordShown) {
+        Warn(dialog, kNoEntrySelected, kNoticeCaption);
+        return;
+    }
+
+    QuoteSqlText(SubjectText, QuotedSubject);
+    ScrambleText(EntryText, ScrambledEntry);
+    QuoteSqlText(ScrambledEntry, QuotedScrambledEntry);
+
+    StoreResult result;
+    if (SaveUpdates == 1)
+        result = UpdateEntry(record, DateText, QuotedSubject, QuotedScrambledEntry);
+    else if (EntriesMode == EntryMode::Add)
+        result = InsertEntry(DateText, QuotedSubject, QuotedScrambledEntry);
+    else
+        return;
+    if (!WriteSucceeded(dialog, result, kNotSaved, kNotSavedRecordGone)) return;
+
+    // After a save the list shows every subject, in every mode.
+    RefillList(dialog);
+    EmptyFields(dialog);
+}
+
+void Delete(HWND dialog) {
+    if (MessageBoxA(dialog, "Are you sure?", "Confirm Deletion", MB_YESNO | MB_ICONWARNING) !=
+        IDYES)
+        return;
+    // With no record shown there is nothing to delete; the list is still
+    // refilled and the fields emptied.
+    int record = 0;
+    if (ShownRecord(dialog, &record) &&
+        !WriteSucceeded(dialog, DeleteEntry(record), kNotDeleted, kNotDeletedRecordGone))
+        return;
+    RefillList(dialog);
+    EmptyFields(dialog);
+}
+
+void Close(HWND dialog) {
+    EntriesMode = EntryMode::None;
+    SaveUpdates = 0;
+    EndDialog(dialog, 0);
+}
+
+}  // namespace
 
 INT_PTR CALLBACK EntriesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
+        SetUp(dialog);
         return TRUE;
     case WM_COMMAND:
-        if (wParam == IDOK || wParam == IDCANCEL) {
-            EndDialog(dialog, 0);
+        // The list's notifications are all taken; only a change of selection
+        // shows another record.
+        if (LOWORD(wParam) == IDC_SUBJECT_LIST) {
+            if (HIWORD(wParam) == LBN_SELCHANGE) {
+                EmptyFields(dialog);
+                ShowSelectedEntry(dialog);
+            }
+            return TRUE;
+        }
+        // Buttons count only with notification code 0 (a click). IDOK and
+        // IDCANCEL are not handled, so Enter and Escape leave the dialog open.
+        switch (wParam) {
+        case IDC_SEARCH_GO:
+            Search(dialog);
+            return TRUE;
+        case IDC_SAVE:
+            Save(dialog);
+            return TRUE;
+        case IDC_DELETE:
+            Delete(dialog);
+            return TRUE;
+        case IDC_ENTRIES_OK:
+            Close(dialog);
             return TRUE;
         }
         return FALSE;
     case WM_CLOSE:
-        EndDialog(dialog, 0);
+        Close(dialog);
         return TRUE;
     }
     return FALSE;
 }
-
-EntryMode EntriesMode = EntryMode::None;

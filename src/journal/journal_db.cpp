@@ -1,5 +1,146 @@
-// Placeholder until the journal database is built.
-#include "journal/journal.h"
+// The journal database as the program's windows see it: runs the portable
+// store routines on the database file, shows what went wrong in message
+// boxes and fills the Entries dialog's controls with what was read.
+#include <windows.h>
 
-void CreateJournalDatabase() {}
-bool CompactJournalDatabase() { return false; }
+#include "journal/journal.h"
+#include "resource.h"
+#include "shell/shell.h"
+
+namespace {
+
+constexpr const char kNoticeCaption[] = "Notice";
+
+constexpr const char kJournalUnreadable[] =
+    "The journal could not be read: the database file is locked by another program, "
+    "damaged or not a Larkmoor database.";
+constexpr const char kEntryUnreadable[] =
+    "The entry could not be read: the database file is locked by another program, "
+    "damaged or not a Larkmoor database.";
+constexpr const char kEntryGone[] =
+    "The selected entry is no longer in the journal (another program may have deleted it).";
+
+// SQLite takes file names in UTF-8; the program's paths are ANSI. A path
+// that cannot be converted is passed as it is.
+char DatabaseFile[4 * kTextSize];
+
+const char* DatabaseFileName() {
+    WCHAR wide[kTextSize];
+    const int length = MultiByteToWideChar(CP_ACP, 0, DatabasePath, -1, wide, kTextSize);
+    if (length <= 0 || WideCharToMultiByte(CP_UTF8, 0, wide, -1, DatabaseFile, sizeof DatabaseFile,
+                                           nullptr, nullptr) <= 0)
+        CopyText(DatabaseFile, sizeof DatabaseFile, DatabasePath);
+    return DatabaseFile;
+}
+
+void Notice(HWND owner, const char* text) {
+    MessageBoxA(owner, text, kNoticeCaption, MB_ICONWARNING);
+}
+
+// Adds the listing's lines to the subject list, each with its record number.
+// Drawing is held back while the lines go in, and the list reserves its
+// memory once, so that a long journal fills quickly.
+class ListFiller final : public SubjectSink {
+public:
+    explicit ListFiller(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
+    ~ListFiller() {
+        SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_, nullptr, TRUE);
+    }
+    ListFiller(const ListFiller&) = delete;
+    ListFiller& operator=(const ListFiller&) = delete;
+
+    void Begin(std::size_t rows, std::size_t textBytes) override {
+        SendMessageA(list_, LB_INITSTORAGE, static_cast<WPARAM>(rows),
+                     static_cast<LPARAM>(textBytes));
+    }
+    void Add(int record, const char* subject) override {
+        const LRESULT index =
+            SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(subject));
+        if (index >= 0)
+            SendMessageA(list_, LB_SETITEMDATA, static_cast<WPARAM>(index),
+                         static_cast<LPARAM>(record));
+    }
+
+private:
+    HWND list_;
+};
+
+bool ReportListing(HWND dialog, StoreResult result) {
+    if (result == StoreResult::Done) return true;
+    Notice(dialog, kJournalUnreadable);
+    return false;
+}
+
+}  // namespace
+
+void CreateJournalDatabase() {
+    if (StoreCreateTable(DatabaseFileName()) != StoreResult::Done)
+        Notice(MainWindow, "Create database error!");
+}
+
+bool CompactJournalDatabase() {
+    if (StoreCompact(DatabaseFileName()) == StoreResult::Done) return true;
+    Notice(MainWindow, "Compact database error!");
+    return false;
+}
+
+StoreResult InsertEntry(const char* date, const char* quotedSubject, const char* quotedEntry) {
+    const StoreResult result =
+        StoreInsertEntry(DatabaseFileName(), date, quotedSubject, quotedEntry);
+    if (result == StoreResult::OpenFailed)
+        Notice(MainWindow, "Unable to open database for saving!");
+    return result;
+}
+
+StoreResult UpdateEntry(int record, const char* date, const char* quotedSubject,
+                        const char* quotedEntry) {
+    const StoreResult result =
+        StoreUpdateEntry(DatabaseFileName(), record, date, quotedSubject, quotedEntry);
+    if (result == StoreResult::OpenFailed)
+        Notice(MainWindow, "Unable to open database for saving!");
+    return result;
+}
+
+StoreResult DeleteEntry(int record) {
+    const StoreResult result = StoreDeleteEntry(DatabaseFileName(), record);
+    if (result == StoreResult::OpenFailed)
+        MessageBoxA(MainWindow, "Unable to delete a record!", "Delete Record", MB_ICONERROR);
+    return result;
+}
+
+bool ListSubjects(HWND dialog) {
+    StoreResult result;
+    {
+        ListFiller filler(GetDlgItem(dialog, IDC_SUBJECT_LIST));
+        result = StoreListSubjects(DatabaseFileName(), filler);
+    }
+    return ReportListing(dialog, result);
+}
+
+bool SearchSubjects(HWND dialog, const char* quotedSearch) {
+    StoreResult result;
+    {
+        ListFiller filler(GetDlgItem(dialog, IDC_SUBJECT_LIST));
+        result = StoreSearchSubjects(DatabaseFileName(), quotedSearch, filler);
+    }
+    return ReportListing(dialog, result);
+}
+
+bool ShowEntryByNumber(HWND dialog, int record) {
+    static JournalRecord shown;
+    const StoreResult result = StoreReadEntry(DatabaseFileName(), record, shown);
+    if (result == StoreResult::NoSuchRecord) {
+        Notice(dialog, kEntryGone);
+        return false;
+    }
+    if (result != StoreResult::Done) {
+        Notice(dialog, kEntryUnreadable);
+        return false;
+    }
+    SetDlgItemTextA(dialog, IDC_RECORD_NUMBER, shown.number);
+    SetDlgItemTextA(dialog, IDC_DATE, shown.date);
+    SetDlgItemTextA(dialog, IDC_SUBJECT, shown.subject);
+    SetDlgItemTextA(dialog, IDC_ENTRY_TEXT, shown.entry);
+    return true;
+}

@@ -1,4 +1,6 @@
-list(APPEND LARKMOOR_CORE_SOURCES src/journal/text.cpp)
+list(APPEND LARKMOOR_CORE_SOURCES
+  src/journal/text.cpp
+  src/journal/journal_store.cpp)
 list(APPEND LARKMOOR_WIN_SOURCES
   src/journal/clock.cpp
   src/journal/journal_db.cpp

@@ -33,6 +33,14 @@ bool HoldsScrambleKey(const char* text) {
     return std::strchr(text, static_cast<char>(kScrambleKey)) != nullptr;
 }
 
+void CopyText(char* destination, std::size_t size, const char* source) {
+    std::size_t length = 0;
+    if (source != nullptr)
+        while (length + 1 < size && source[length] != '\0') ++length;
+    if (length != 0) std::memcpy(destination, source, length);
+    destination[length] = '\0';
+}
+
 void FormatTimestampFields(char* buffer, std::size_t size, int year, int month, int day,
                            int hour, int minute, int second) {
     std::snprintf(buffer, size, "%.2d-%.2d-%.2d %.2d:%.2d:%.2d", year, month, day, hour, minute,

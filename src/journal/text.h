@@ -11,6 +11,11 @@ constexpr std::size_t kTextSize = 780;        // paths, subjects, log lines, pas
 constexpr std::size_t kEntrySize = 32767;     // one journal entry text
 constexpr std::size_t kTimestampSize = 80;    // the shared timestamp buffer
 
+// Quoted forms may be up to twice as long as their texts (a text made only of
+// single quotes), so the buffers that carry them hold twice the longest text.
+constexpr std::size_t kQuotedTextSize = 2 * (kTextSize - 1) + 1;
+constexpr std::size_t kQuotedEntrySize = 2 * (kEntrySize - 1) + 1;
+
 // Every stored password and entry text is XOR-ed with this byte.
 constexpr unsigned char kScrambleKey = 0xA5;
 
@@ -19,7 +24,9 @@ void ClearText(char* buffer, std::uint32_t count);
 
 // Writes source XOR kScrambleKey into destination, byte for byte up to (not
 // including) the source's terminator. Writes no terminator: the caller clears
-// the destination first. Applying it twice gives the text back.
+// the destination first. Applying it twice gives the text back. Each byte
+// depends on the byte at the same position only, so destination may be
+// source itself.
 void ScrambleText(const char* source, char* destination);
 
 // Writes source with every single quote doubled, so that it can stand between
@@ -32,6 +39,10 @@ std::size_t QuotedLength(const char* source);
 // True when the text holds the scramble key byte, whose scrambled form is a
 // zero byte: such a text cannot be stored whole in scrambled form.
 bool HoldsScrambleKey(const char* text);
+
+// Copies source into destination, cut to size - 1 bytes, always terminated.
+// A null source gives the empty text. size must be at least 1.
+void CopyText(char* destination, std::size_t size, const char* source);
 
 // Writes the timestamp text "YYYY-MM-DD hh:mm:ss" of the given date and time
 // into buffer (at least 20 bytes), with its terminator.

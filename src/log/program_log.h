@@ -10,4 +10,9 @@ void LogLoggingEnabled();
 void LogLoggingDisabled();
 void LogIncorrectPassword();
 
+// Appends the line built by ComposeLogLine and a line feed to the log file.
+// A log that cannot be opened shows "Program log write error!" and the line
+// is lost.
+void AppendLogLine();
+
 INT_PTR CALLBACK ViewLogDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -11,8 +11,9 @@ void LoadSettings();
 
 // Writes the whole record to the settings file. The file is written beside
 // the old one and then put in its place, so a failure in the middle keeps
-// the previous settings. A failure shows "Preferences file write error!".
-void SaveSettings();
+// the previous settings. A failure shows "Preferences file write error!"
+// and returns false.
+bool SaveSettings();
 
 INT_PTR CALLBACK PreferencesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK LoginDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,4 +1,6 @@
-list(APPEND LARKMOOR_CORE_SOURCES src/settings/settings_file.cpp)
+list(APPEND LARKMOOR_CORE_SOURCES
+  src/settings/settings_file.cpp
+  src/settings/password.cpp)
 list(APPEND LARKMOOR_WIN_SOURCES
   src/settings/settings.cpp
   src/settings/preferences_dialog.cpp

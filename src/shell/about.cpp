@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "product.h"
 #include "resource.h"
 #include "shell/paths.h"
@@ -42,9 +44,21 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
     return FALSE;
 }
 
+// The help file is named by its full path in the program folder. A bare name
+// would also do on Windows, whose shell looks for it in the working folder
+// only; but a shell that also searches the program's own folder (Wine's does)
+// would then open the help file beside the exe even when the program was
+// started from another folder, where it must report the file as missing.
 void OpenHelpFile(HWND owner) {
-    HINSTANCE result =
-        ShellExecuteA(owner, "open", kHelpFileName, "", ProgramFolder, SW_SHOWMAXIMIZED);
+    const std::size_t length = std::strlen(ProgramFolder);
+    const bool endsInSeparator =
+        length > 0 && (ProgramFolder[length - 1] == '\\' || ProgramFolder[length - 1] == '/');
+    char folder[kTextSize];
+    char helpPath[kTextSize];
+    HINSTANCE result = nullptr;  // a path too long to form fails like a missing file
+    if (JoinPath(folder, sizeof folder, ProgramFolder, endsInSeparator ? "" : "\\") &&
+        JoinPath(helpPath, sizeof helpPath, folder, kHelpFileName))
+        result = ShellExecuteA(owner, "open", helpPath, "", ProgramFolder, SW_SHOWMAXIMIZED);
     if (ShellOpenFailed(result))
         MessageBoxA(owner, "Unable to open program's help file", "Error!", MB_ICONERROR);
 }

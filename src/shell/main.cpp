@@ -22,8 +22,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The mutex is never released: this instance holds it until it ends.
     CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        MessageBoxA(nullptr, "An instance of this program is already running.",
-                    "Larkmoor Notice", MB_SYSTEMMODAL | MB_ICONINFORMATION);
+        MessageBoxA(nullptr, "An instance of this program is already running.", "Larkmoor Notice",
+                    MB_SYSTEMMODAL | MB_ICONINFORMATION);
         HWND running = FindWindowA(kMainClassName, nullptr);
         ShowWindow(running, SW_RESTORE);
         SetForegroundWindow(running);

@@ -82,9 +82,9 @@ void OnCreate(HWND window) {
     RECT client;
     GetClientRect(window, &client);
     PromptView = CreateWindowExA(0, "edit", nullptr,
-                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_READONLY | ES_MULTILINE,
-                                 0, 0, client.right - client.left, client.bottom - client.top,
-                                 window, kUnaddressedChild, Instance, nullptr);
+                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_READONLY | ES_MULTILINE, 0,
+                                 0, client.right - client.left, client.bottom - client.top, window,
+                                 kUnaddressedChild, Instance, nullptr);
 
     SetWindowPos(window, HWND_TOP, WindowLeft, WindowTop, WindowWidth, WindowHeight,
                  SWP_SHOWWINDOW);

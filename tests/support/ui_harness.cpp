@@ -19,6 +19,7 @@ namespace {
 
 
 MessageBoxAnswerer* ActiveAnswerer = nullptr;
+HWND PendingBox = nullptr;  // the message box waiting to be read and answered
 
 bool IsOwnDialog(HWND window) {
     // Dialogs of the program run one of its own procedures; a message box runs
@@ -67,23 +68,36 @@ LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam
         HWND box = reinterpret_cast<HWND>(wParam);
         if (IsDialogClass(box) && !IsOwnDialog(box) && GetPropA(box, "larkmoor.seen") == nullptr) {
             SetPropA(box, "larkmoor.seen", reinterpret_cast<HANDLE>(1));
-            SeenBox seen;
-            seen.caption = WindowText(box);
-            seen.text = ItemText(box, 0xFFFF);
-            seen.owner = GetWindow(box, GW_OWNER);
-            seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-            seen.yesNo = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr;
-            int answer = seen.yesNo ? IDYES : IDOK;
-            if (!self->answers_.empty()) {
-                answer = self->answers_.front();
-                self->answers_.pop_front();
-            }
-            seen.answer = answer;
-            self->boxes_.push_back(seen);
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+            // A system-modal box is activated while it is still being set up,
+            // before its text is in place: it is read and answered from the
+            // box's own message loop.
+            PendingBox = box;
+            SetTimer(nullptr, 0, 0, Answer);
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK MessageBoxAnswerer::Answer(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    MessageBoxAnswerer* self = ActiveAnswerer;
+    HWND box = PendingBox;
+    PendingBox = nullptr;
+    if (self == nullptr || box == nullptr || !IsWindow(box)) return;
+    SeenBox seen;
+    seen.caption = WindowText(box);
+    seen.text = ItemText(box, 0xFFFF);
+    seen.owner = GetWindow(box, GW_OWNER);
+    seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    seen.yesNo = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr;
+    int answer = seen.yesNo ? IDYES : IDOK;
+    if (!self->answers_.empty()) {
+        answer = self->answers_.front();
+        self->answers_.pop_front();
+    }
+    seen.answer = answer;
+    self->boxes_.push_back(seen);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
 }
 
 void PrepareTestPaths() {

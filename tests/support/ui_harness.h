@@ -37,6 +37,7 @@ public:
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Answer(HWND, UINT, UINT_PTR timer, DWORD);
     HHOOK hook_;
     std::deque<int> answers_;
     std::vector<SeenBox> boxes_;

@@ -1,0 +1,133 @@
+// The program log's lines and the reading of the log: see log_file.h.
+#include "log/log_file.h"
+
+#include <cstring>
+
+char LogLine[kTextSize];
+
+namespace {
+
+constexpr char kCutMark[] = "...";
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+// Appends text to the line buffer as far as it fits; returns the new length.
+std::size_t AppendBounded(std::size_t length, const char* text) {
+    const std::size_t room = sizeof LogLine - 1 - length;
+    std::size_t count = std::strlen(text);
+    if (count > room) count = room;
+    std::memcpy(LogLine + length, text, count);
+    return length + count;
+}
+
+// A byte that a list box cannot show as it stands.
+char Shown(char byte) {
+    const unsigned char value = static_cast<unsigned char>(byte);
+    return (value < 0x20 || value == 0x7F) ? '?' : byte;
+}
+
+}  // namespace
+
+void ComposeLogLine(const char* first, const char* second, const char* third) {
+    std::size_t length = 0;
+    length = AppendBounded(length, first);
+    length = AppendBounded(length, second);
+    length = AppendBounded(length, third);
+    LogLine[length] = '\0';
+}
+
+bool WriteLogLineTo(std::FILE* file) {
+    return std::fprintf(file, "%s\n", LogLine) > 0;
+}
+
+LogLineSplitter::LogLineSplitter(std::size_t limit) : limit_(limit) {
+    ring_.reserve(limit < 1024 ? limit : 1024);
+}
+
+void LogLineSplitter::AppendToLine(const char* data, std::size_t size) {
+    if (size == 0) return;
+    // One byte beyond the shown length is kept, so that a carriage return
+    // ending a line of exactly the shown length can still be dropped.
+    const std::size_t keep = kShownLineLength + 1;
+    if (current_.size() < keep) {
+        const std::size_t take = size < keep - current_.size() ? size : keep - current_.size();
+        current_.append(data, take);
+    }
+    currentLength_ += size;
+    lastByte_ = data[size - 1];
+}
+
+void LogLineSplitter::EndLine() {
+    if (lastByte_ == '\r' && currentLength_ > 0) {
+        --currentLength_;
+        if (current_.size() > currentLength_) current_.resize(currentLength_);
+    }
+    const bool cut = currentLength_ > kShownLineLength;
+    const std::size_t shown = cut ? kShownLineLength - (sizeof kCutMark - 1) : current_.size();
+
+    if (limit_ > 0) {
+        if (ring_.size() < limit_) ring_.emplace_back();
+        std::string& slot = ring_[next_];
+        slot.assign(current_, 0, shown);
+        for (char& byte : slot) byte = Shown(byte);
+        if (cut) slot += kCutMark;
+        next_ = (next_ + 1) % limit_;
+    }
+    ++total_;
+    current_.clear();
+    currentLength_ = 0;
+    lastByte_ = '\0';
+}
+
+void LogLineSplitter::Feed(const char* data, std::size_t size) {
+    while (size > 0) {
+        const void* found = std::memchr(data, '\n', size);
+        if (found == nullptr) {
+            AppendToLine(data, size);
+            return;
+        }
+        const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+        AppendToLine(data, length);
+        EndLine();
+        data += length + 1;
+        size -= length + 1;
+    }
+}
+
+LogLines LogLineSplitter::Finish() {
+    if (currentLength_ > 0) EndLine();
+    LogLines result;
+    const std::size_t kept = ring_.size();
+    result.olderCount = total_ - kept;
+    result.lines.reserve(kept);
+    // When the circle is full, the oldest kept line sits where the next
+    // line would go.
+    const std::size_t oldest = kept < limit_ ? 0 : next_;
+    for (std::size_t i = 0; i < kept; ++i)
+        result.lines.push_back(std::move(ring_[(oldest + i) % kept]));
+    ring_.clear();
+    next_ = 0;
+    total_ = 0;
+    return result;
+}
+
+LogLines SplitLogText(std::string_view text, std::size_t limit) {
+    LogLineSplitter splitter(limit);
+    splitter.Feed(text.data(), text.size());
+    return splitter.Finish();
+}
+
+LogLines ReadLogLines(std::FILE* file, std::size_t limit) {
+    LogLineSplitter splitter(limit);
+    std::vector<char> chunk(kReadChunk);
+    std::size_t got;
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0)
+        splitter.Feed(chunk.data(), got);
+    return splitter.Finish();
+}
+
+std::string OlderLinesNote(std::size_t olderCount) {
+    char note[96];
+    std::snprintf(note, sizeof note, "(%llu older lines are not shown)",
+                  static_cast<unsigned long long>(olderCount));
+    return note;
+}

@@ -1,0 +1,496 @@
+// The journal database routines against real SQLite files: the statement
+// texts, record numbering, the stored bytes, the subject searches, and every
+// failure a database file can give (not a database, no table, locked, cannot
+// be opened), in which nothing may be lost.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <string>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#include "journal/journal_store.h"
+#include "journal/text.h"
+
+namespace {
+
+struct Line {
+    int record;
+    std::string subject;
+    bool operator<(const Line& other) const {
+        return std::make_pair(subject, record) < std::make_pair(other.subject, other.record);
+    }
+    bool operator==(const Line& other) const {
+        return record == other.record && subject == other.subject;
+    }
+};
+
+class RecordingSink final : public SubjectSink {
+public:
+    void Begin(std::size_t rows, std::size_t textBytes) override {
+        ++begins;
+        announcedRows = rows;
+        announcedBytes = textBytes;
+    }
+    void Add(int record, const char* subject) override { lines.push_back({record, subject}); }
+
+    std::multiset<std::string> Subjects() const {
+        std::multiset<std::string> subjects;
+        for (const Line& line : lines) subjects.insert(line.subject);
+        return subjects;
+    }
+
+    int begins = 0;
+    std::size_t announcedRows = 0;
+    std::size_t announcedBytes = 0;
+    std::vector<Line> lines;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string quoted(QuotedLength(text.c_str()) + 1, '\0');
+    QuoteSqlText(text.c_str(), &quoted[0]);
+    quoted.resize(quoted.size() - 1);
+    return quoted;
+}
+
+std::string Scrambled(const std::string& text) {
+    std::string scrambled(text.size() + 1, '\0');
+    ScrambleText(text.c_str(), &scrambled[0]);
+    scrambled.resize(text.size());
+    return scrambled;
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (unsigned char byte : bytes) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A connection of the test's own, as another program would hold one.
+struct OtherProgram {
+    explicit OtherProgram(const std::string& path) {
+        EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    }
+    ~OtherProgram() { sqlite3_close(db); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    int Exec(const std::string& sql) {
+        return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+
+    // The first column of every row, as text ("NULL" for a NULL value).
+    std::vector<std::string> Column(const std::string& sql) {
+        std::vector<std::string> values;
+        sqlite3_stmt* statement = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
+        while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(statement, 0);
+            values.push_back(
+                text == nullptr
+                    ? std::string("NULL")
+                    : std::string(reinterpret_cast<const char*>(text),
+                                  static_cast<std::size_t>(sqlite3_column_bytes(statement, 0))));
+        }
+        sqlite3_finalize(statement);
+        return values;
+    }
+    std::string Value(const std::string& sql) {
+        const std::vector<std::string> values = Column(sql);
+        return values.empty() ? std::string("<no row>") : values.front();
+    }
+
+    sqlite3* db = nullptr;
+};
+
+class JournalStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char folder[] = "/tmp/larkmoor-store-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        folder_ = folder;
+        path_ = folder_ + "/larkmoor.3db";
+    }
+    void TearDown() override {
+        std::remove(path_.c_str());
+        std::remove((path_ + "-journal").c_str());
+        rmdir(folder_.c_str());
+    }
+
+    const char* Path() const { return path_.c_str(); }
+
+    void CreateJournal() { ASSERT_EQ(StoreCreateTable(Path()), StoreResult::Done); }
+
+    // Saves as the Entries dialog does: the subject quoted, the entry
+    // scrambled and then quoted.
+    StoreResult Insert(const std::string& subject, const std::string& entry,
+                       const std::string& date = "2024-05-06 07:08:09") {
+        return StoreInsertEntry(Path(), date.c_str(), Quoted(subject).c_str(),
+                                Quoted(Scrambled(entry)).c_str());
+    }
+    StoreResult Update(int record, const std::string& subject, const std::string& entry,
+                       const std::string& date = "2024-06-07 08:09:10") {
+        return StoreUpdateEntry(Path(), record, date.c_str(), Quoted(subject).c_str(),
+                                Quoted(Scrambled(entry)).c_str());
+    }
+    std::vector<Line> Listed() {
+        RecordingSink sink;
+        EXPECT_EQ(StoreListSubjects(Path(), sink), StoreResult::Done);
+        return sink.lines;
+    }
+    std::multiset<std::string> Found(const std::string& search) {
+        RecordingSink sink;
+        EXPECT_EQ(StoreSearchSubjects(Path(), Quoted(search).c_str(), sink), StoreResult::Done);
+        return sink.Subjects();
+    }
+    std::unique_ptr<JournalRecord> Read(int record, StoreResult expected = StoreResult::Done) {
+        auto shown = std::make_unique<JournalRecord>();
+        EXPECT_EQ(StoreReadEntry(Path(), record, *shown), expected) << record;
+        return shown;
+    }
+
+    std::string folder_;
+    std::string path_;
+};
+
+}  // namespace
+
+TEST(JournalStatements, AreBuiltFromTheirExactFormats) {
+    char buffer[kStatementSize];
+    ASSERT_TRUE(
+        BuildInsertStatement(buffer, sizeof buffer, "2009-03-07 09:05:07", "It''s", "x''y"));
+    EXPECT_STREQ(buffer,
+                 "INSERT INTO dbtable (a, dbdate, dbsubject, dbentry) "
+                 "VALUES(NULL,'2009-03-07 09:05:07','It''s','x''y');");
+    ASSERT_TRUE(BuildUpdateStatement(buffer, sizeof buffer, 42, "2010-01-01 00:05:00", "S", "E"));
+    EXPECT_STREQ(buffer,
+                 "UPDATE dbtable SET dbdate='2010-01-01 00:05:00', dbsubject='S', dbentry='E' "
+                 "WHERE a=42 ;");
+    ASSERT_TRUE(BuildUpdateStatement(buffer, sizeof buffer, INT_MIN, "d", "s", "e"));
+    EXPECT_STREQ(buffer,
+                 "UPDATE dbtable SET dbdate='d', dbsubject='s', dbentry='e' WHERE a=-2147483648 ;");
+    ASSERT_TRUE(BuildDeleteStatement(buffer, sizeof buffer, 7));
+    EXPECT_STREQ(buffer, "DELETE FROM dbtable WHERE a = 7 ;");
+    ASSERT_TRUE(BuildSearchStatement(buffer, sizeof buffer, "ide"));
+    EXPECT_STREQ(buffer,
+                 "SELECT a, dbsubject FROM dbtable WHERE dbsubject LIKE 'ide%' OR dbsubject LIKE "
+                 "'%ide%' OR dbsubject LIKE '%ide';");
+    ASSERT_TRUE(BuildReadEntryStatement(buffer, sizeof buffer, 3));
+    EXPECT_STREQ(buffer, "SELECT * FROM dbtable WHERE a=3 ;");
+    EXPECT_STREQ(kCreateTableStatement,
+                 "CREATE TABLE dbtable (a integer primary key, dbdate text, dbsubject text, "
+                 "dbentry blob)");
+    EXPECT_STREQ(kCompactStatement, "VACUUM;");
+    EXPECT_STREQ(kListSubjectsStatement,
+                 "SELECT a, dbsubject FROM dbtable ORDER BY dbsubject COLLATE NOCASE;");
+}
+
+TEST(JournalStatements, BufferHoldsTheLongestUpdateAndRefusesMore) {
+    const std::string date(kTextSize - 1, '9');
+    const std::string subject(kQuotedTextSize - 1, '\'');
+    const std::string entry(kQuotedEntrySize - 1, '\'');
+    std::vector<char> buffer(kStatementSize, '#');
+    EXPECT_TRUE(BuildUpdateStatement(buffer.data(), buffer.size(), INT_MIN, date.c_str(),
+                                     subject.c_str(), entry.c_str()));
+    EXPECT_TRUE(BuildInsertStatement(buffer.data(), buffer.size(), date.c_str(), subject.c_str(),
+                                     entry.c_str()));
+
+    // One byte short of the statement: refused, nothing half-built left.
+    char small[20];
+    EXPECT_FALSE(BuildDeleteStatement(small, sizeof small, 1));
+    EXPECT_STREQ(small, "");
+    EXPECT_FALSE(BuildDeleteStatement(small, 0, 1));
+}
+
+TEST_F(JournalStoreTest, CreatesTheTableByItsExactStatement) {
+    CreateJournal();
+    OtherProgram other(path_);
+    EXPECT_EQ(other.Value("SELECT sql FROM sqlite_master WHERE name='dbtable'"),
+              "CREATE TABLE dbtable (a integer primary key, dbdate text, dbsubject text, dbentry "
+              "blob)");
+    EXPECT_EQ(other.Value("SELECT count(*) FROM sqlite_master"), "1");
+    // A second creation on the existing table fails, and says so.
+    EXPECT_EQ(StoreCreateTable(Path()), StoreResult::StatementFailed);
+}
+
+TEST_F(JournalStoreTest, RecordNumbersStartAtOneAndTheLastIsGivenAgainAfterItsDeletion) {
+    CreateJournal();
+    ASSERT_EQ(Insert("First", "one"), StoreResult::Done);
+    ASSERT_EQ(Insert("Second", "two"), StoreResult::Done);
+    ASSERT_EQ(Insert("Third", "three"), StoreResult::Done);
+    EXPECT_EQ(Read(1)->subject, std::string("First"));
+    EXPECT_EQ(Read(3)->subject, std::string("Third"));
+
+    ASSERT_EQ(StoreDeleteEntry(Path(), 3), StoreResult::Done);
+    ASSERT_EQ(Insert("Fourth", "four"), StoreResult::Done);
+    EXPECT_EQ(Read(3)->subject, std::string("Fourth"));
+    ASSERT_EQ(StoreDeleteEntry(Path(), 2), StoreResult::Done);
+    ASSERT_EQ(Insert("Fifth", "five"), StoreResult::Done);
+    EXPECT_EQ(Read(4)->subject, std::string("Fifth"));  // a gap is not filled
+    Read(2, StoreResult::NoSuchRecord);
+}
+
+TEST_F(JournalStoreTest, StoresTextsByteForByteWithTheEntryScrambled) {
+    CreateJournal();
+    const std::string subject = "It's caf\xe9 \"time\" 100% a_b \\";
+    // 0x82 scrambles to a single quote: the quoted form of the scrambled
+    // entry carries it doubled and the table holds it once.
+    const std::string entry = "Line one\r\nL\x82ne two \xe9\xfc 'quoted'";
+    ASSERT_EQ(Insert(subject, entry, "2009-03-07 09:05:07"), StoreResult::Done);
+
+    OtherProgram other(path_);
+    EXPECT_EQ(other.Value("SELECT dbdate FROM dbtable WHERE a=1"), "2009-03-07 09:05:07");
+    EXPECT_EQ(other.Value("SELECT hex(dbsubject) FROM dbtable WHERE a=1"), Hex(subject));
+    EXPECT_EQ(other.Value("SELECT hex(dbentry) FROM dbtable WHERE a=1"), Hex(Scrambled(entry)));
+    EXPECT_EQ(other.Value("SELECT typeof(dbentry) FROM dbtable WHERE a=1"), "text");
+    EXPECT_EQ(other.Value("SELECT length(CAST(dbentry AS BLOB)) FROM dbtable WHERE a=1"),
+              std::to_string(entry.size()));
+
+    const auto shown = Read(1);
+    EXPECT_STREQ(shown->number, "1");
+    EXPECT_STREQ(shown->date, "2009-03-07 09:05:07");
+    EXPECT_EQ(std::string(shown->subject), subject);
+    EXPECT_EQ(std::string(shown->entry), entry);
+    ASSERT_EQ(Listed().size(), 1u);
+    EXPECT_EQ(Listed()[0].subject, subject);
+}
+
+TEST_F(JournalStoreTest, SubjectMadeOfQuotesIsStoredWhole) {
+    CreateJournal();
+    const std::string quotes(kTextSize - 1, '\'');
+    const std::string entry(kEntrySize - 1, '\x82');  // every scrambled byte a quote
+    ASSERT_EQ(Insert(quotes, entry), StoreResult::Done);
+    const auto shown = Read(1);
+    EXPECT_EQ(std::string(shown->subject), quotes);
+    EXPECT_EQ(std::string(shown->entry), entry);
+    ASSERT_EQ(Update(1, quotes, entry), StoreResult::Done);
+    EXPECT_EQ(std::string(Read(1)->entry), entry);
+}
+
+TEST_F(JournalStoreTest, UpdateKeepsTheRecordNumberAndChangesEveryField) {
+    CreateJournal();
+    ASSERT_EQ(Insert("Old subject", "old text"), StoreResult::Done);
+    ASSERT_EQ(Insert("Other", "other text"), StoreResult::Done);
+    ASSERT_EQ(Update(1, "New subject", "new 'text'", "2011-02-03 04:05:06"), StoreResult::Done);
+    const auto shown = Read(1);
+    EXPECT_STREQ(shown->date, "2011-02-03 04:05:06");
+    EXPECT_STREQ(shown->subject, "New subject");
+    EXPECT_STREQ(shown->entry, "new 'text'");
+    EXPECT_STREQ(Read(2)->entry, "other text");
+}
+
+TEST_F(JournalStoreTest, SearchFindsBeginningsMiddlesAndEndsWithWildcards) {
+    CreateJournal();
+    for (const char* subject : {"Ideas", "A bright idea", "Slide show", "Nothing here", "abc",
+                                "aXc", "ac", "ABC", "100 reasons", "Top 1000", "10 0", "Guide"})
+        ASSERT_EQ(Insert(subject, "text"), StoreResult::Done);
+
+    struct Case {
+        const char* search;
+        std::multiset<std::string> found;
+    };
+    const Case cases[] = {
+        {"ide", {"Ideas", "A bright idea", "Slide show", "Guide"}},
+        {"a_c", {"abc", "aXc", "ABC"}},
+        {"100%", {"100 reasons", "Top 1000"}},
+        {"IDEAS", {"Ideas"}},
+        {"zzz", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Found(c.search), c.found) << c.search;
+}
+
+TEST_F(JournalStoreTest, SearchTextWithQuotesMatchesStoredQuotes) {
+    CreateJournal();
+    ASSERT_EQ(Insert("It's late", "text"), StoreResult::Done);
+    ASSERT_EQ(Insert("Its late", "text"), StoreResult::Done);
+    EXPECT_EQ(Found("t's"), std::multiset<std::string>{"It's late"});
+}
+
+TEST_F(JournalStoreTest, SubjectsDifferingInCaseAreDistinctRecords) {
+    CreateJournal();
+    ASSERT_EQ(Insert("Plans", "upper"), StoreResult::Done);
+    ASSERT_EQ(Insert("plans", "lower"), StoreResult::Done);
+    std::vector<Line> lines = Listed();
+    std::sort(lines.begin(), lines.end());
+    ASSERT_EQ(lines, (std::vector<Line>{{1, "Plans"}, {2, "plans"}}));
+    EXPECT_STREQ(Read(1)->entry, "upper");
+    EXPECT_STREQ(Read(2)->entry, "lower");
+    EXPECT_EQ(Found("PLA").size(), 2u);  // the search is case-blind, the records are not
+}
+
+TEST_F(JournalStoreTest, RecordsSharingASubjectAreAllListedAndReachable) {
+    CreateJournal();
+    ASSERT_EQ(Insert("Plans", "first plan"), StoreResult::Done);
+    ASSERT_EQ(Insert("Other", "other"), StoreResult::Done);
+    ASSERT_EQ(Insert("Plans", "second plan"), StoreResult::Done);
+
+    RecordingSink sink;
+    ASSERT_EQ(StoreListSubjects(Path(), sink), StoreResult::Done);
+    EXPECT_EQ(sink.begins, 1);
+    EXPECT_EQ(sink.announcedRows, 3u);
+    EXPECT_EQ(sink.announcedBytes,
+              std::string("Plans").size() * 2 + std::string("Other").size() + 3);
+    std::vector<Line> lines = sink.lines;
+    std::sort(lines.begin(), lines.end());
+    ASSERT_EQ(lines, (std::vector<Line>{{2, "Other"}, {1, "Plans"}, {3, "Plans"}}));
+    EXPECT_STREQ(Read(1)->entry, "first plan");
+    EXPECT_STREQ(Read(3)->entry, "second plan");
+
+    RecordingSink found;
+    ASSERT_EQ(StoreSearchSubjects(Path(), "lan", found), StoreResult::Done);
+    std::sort(found.lines.begin(), found.lines.end());
+    EXPECT_EQ(found.lines, (std::vector<Line>{{1, "Plans"}, {3, "Plans"}}));
+}
+
+TEST_F(JournalStoreTest, UpdateAndDeleteOfAMissingRecordChangeNothingAndSaySo) {
+    CreateJournal();
+    ASSERT_EQ(Insert("Keep me", "kept"), StoreResult::Done);
+    EXPECT_EQ(Update(0, "Lost?", "text"), StoreResult::NoSuchRecord);
+    EXPECT_EQ(Update(9, "Lost?", "text"), StoreResult::NoSuchRecord);
+    EXPECT_EQ(StoreDeleteEntry(Path(), 0), StoreResult::NoSuchRecord);
+    EXPECT_EQ(StoreDeleteEntry(Path(), 9), StoreResult::NoSuchRecord);
+    EXPECT_EQ(Listed(), (std::vector<Line>{{1, "Keep me"}}));
+    EXPECT_STREQ(Read(1)->entry, "kept");
+}
+
+TEST_F(JournalStoreTest, ValuesWrittenByAnotherProgramAreCutOrEmptiedSafely) {
+    CreateJournal();
+    {
+        OtherProgram other(path_);
+        const std::string longSubject(3000, 'S');
+        const std::string longEntry(40000, 'e' ^ 0xA5);
+        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(NULL,'" + std::string(900, 'D') + "','" +
+                             longSubject + "','" + longEntry + "')"),
+                  SQLITE_OK);
+        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(NULL,NULL,NULL,NULL)"), SQLITE_OK);
+        // A stored key byte unscrambles to a zero byte: the text ends there.
+        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(NULL,'d','Key byte',X'" +
+                             Hex(Scrambled("ab")) + "A5" + Hex(Scrambled("cd")) + "')"),
+                  SQLITE_OK);
+        // Record numbers that do not fit 32 bits cannot be addressed by the
+        // program; such rows are left out of the listing.
+        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(1099511627776,'d','Huge','x')"),
+                  SQLITE_OK);
+        ASSERT_EQ(
+            other.Exec("INSERT INTO dbtable VALUES(-5,'d','Negative','" + Scrambled("neg") + "')"),
+            SQLITE_OK);
+    }
+    RecordingSink sink;
+    ASSERT_EQ(StoreListSubjects(Path(), sink), StoreResult::Done);
+    std::sort(sink.lines.begin(), sink.lines.end());
+    ASSERT_EQ(sink.lines.size(), 4u);
+    EXPECT_EQ(sink.lines[0], (Line{2, ""}));
+    EXPECT_EQ(sink.lines[1], (Line{3, "Key byte"}));
+    EXPECT_EQ(sink.lines[2], (Line{-5, "Negative"}));
+    EXPECT_EQ(sink.lines[3], (Line{1, std::string(kTextSize - 1, 'S')}));
+
+    const auto cut = Read(1);
+    EXPECT_EQ(std::string(cut->date), std::string(kTextSize - 1, 'D'));
+    EXPECT_EQ(std::string(cut->subject), std::string(kTextSize - 1, 'S'));
+    EXPECT_EQ(std::string(cut->entry), std::string(kEntrySize - 1, 'e'));
+    const auto empty = Read(2);
+    EXPECT_STREQ(empty->number, "2");
+    EXPECT_STREQ(empty->date, "");
+    EXPECT_STREQ(empty->subject, "");
+    EXPECT_STREQ(empty->entry, "");
+    EXPECT_STREQ(Read(3)->entry, "ab");
+    EXPECT_STREQ(Read(-5)->entry, "neg");
+}
+
+TEST_F(JournalStoreTest, AFileThatIsNotADatabaseFailsEveryStatementAndStaysAsItWas) {
+    const std::string garbage(4096, 'x');
+    { std::ofstream(path_, std::ios::binary) << garbage; }
+    RecordingSink sink;
+    EXPECT_EQ(Insert("Subject", "text"), StoreResult::StatementFailed);
+    EXPECT_EQ(Update(1, "Subject", "text"), StoreResult::StatementFailed);
+    EXPECT_EQ(StoreDeleteEntry(Path(), 1), StoreResult::StatementFailed);
+    EXPECT_EQ(StoreListSubjects(Path(), sink), StoreResult::StatementFailed);
+    EXPECT_EQ(StoreSearchSubjects(Path(), "Sub", sink), StoreResult::StatementFailed);
+    EXPECT_EQ(StoreCompact(Path()), StoreResult::StatementFailed);
+    Read(1, StoreResult::StatementFailed);
+    EXPECT_EQ(sink.begins, 0);
+    EXPECT_EQ(FileBytes(path_), garbage);
+}
+
+TEST_F(JournalStoreTest, ADatabaseWithoutTheTableFailsEveryStatement) {
+    {
+        OtherProgram other(path_);
+        ASSERT_EQ(other.Exec("CREATE TABLE something (x)"), SQLITE_OK);
+    }
+    RecordingSink sink;
+    EXPECT_EQ(Insert("Subject", "text"), StoreResult::StatementFailed);
+    EXPECT_EQ(Update(1, "Subject", "text"), StoreResult::StatementFailed);
+    EXPECT_EQ(StoreDeleteEntry(Path(), 1), StoreResult::StatementFailed);
+    EXPECT_EQ(StoreListSubjects(Path(), sink), StoreResult::StatementFailed);
+    EXPECT_EQ(StoreSearchSubjects(Path(), "Sub", sink), StoreResult::StatementFailed);
+    Read(1, StoreResult::StatementFailed);
+    EXPECT_EQ(StoreCompact(Path()), StoreResult::Done);  // VACUUM needs no table
+}
+
+TEST_F(JournalStoreTest, ALockedDatabaseFailsEveryWriteAndLosesNothing) {
+    CreateJournal();
+    ASSERT_EQ(Insert("Kept subject", "kept text", "2001-01-01 01:01:01"), StoreResult::Done);
+    const std::string before = FileBytes(path_);
+    {
+        OtherProgram other(path_);
+        ASSERT_EQ(other.Exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+        RecordingSink sink;
+        EXPECT_EQ(Insert("New", "new text"), StoreResult::StatementFailed);
+        EXPECT_EQ(Update(1, "Changed", "changed text"), StoreResult::StatementFailed);
+        EXPECT_EQ(StoreDeleteEntry(Path(), 1), StoreResult::StatementFailed);
+        EXPECT_EQ(StoreCompact(Path()), StoreResult::StatementFailed);
+        EXPECT_EQ(StoreListSubjects(Path(), sink), StoreResult::StatementFailed);
+        Read(1, StoreResult::StatementFailed);
+        ASSERT_EQ(other.Exec("COMMIT"), SQLITE_OK);
+    }
+    EXPECT_EQ(FileBytes(path_), before);
+    EXPECT_EQ(Listed(), (std::vector<Line>{{1, "Kept subject"}}));
+    const auto shown = Read(1);
+    EXPECT_STREQ(shown->date, "2001-01-01 01:01:01");
+    EXPECT_STREQ(shown->entry, "kept text");
+}
+
+TEST_F(JournalStoreTest, AFileThatCannotBeOpenedIsToldApartFromAFailedStatement) {
+    const std::string missing = folder_ + "/no such folder/larkmoor.3db";
+    RecordingSink sink;
+    JournalRecord shown;
+    EXPECT_EQ(StoreCreateTable(missing.c_str()), StoreResult::OpenFailed);
+    EXPECT_EQ(StoreCompact(missing.c_str()), StoreResult::OpenFailed);
+    EXPECT_EQ(StoreInsertEntry(missing.c_str(), "d", "s", "e"), StoreResult::OpenFailed);
+    EXPECT_EQ(StoreUpdateEntry(missing.c_str(), 1, "d", "s", "e"), StoreResult::OpenFailed);
+    EXPECT_EQ(StoreDeleteEntry(missing.c_str(), 1), StoreResult::OpenFailed);
+    EXPECT_EQ(StoreListSubjects(missing.c_str(), sink), StoreResult::OpenFailed);
+    EXPECT_EQ(StoreSearchSubjects(missing.c_str(), "abc", sink), StoreResult::OpenFailed);
+    EXPECT_EQ(StoreReadEntry(missing.c_str(), 1, shown), StoreResult::OpenFailed);
+}
+
+TEST_F(JournalStoreTest, CompactKeepsEveryRecord) {
+    CreateJournal();
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(Insert("Subject " + std::to_string(i), std::string(2000, 'x')),
+                  StoreResult::Done);
+    for (int i = 1; i <= 40; ++i) ASSERT_EQ(StoreDeleteEntry(Path(), i), StoreResult::Done);
+    const std::size_t before = FileBytes(path_).size();
+    ASSERT_EQ(StoreCompact(Path()), StoreResult::Done);
+    EXPECT_LT(FileBytes(path_).size(), before);
+    EXPECT_EQ(Listed().size(), 10u);
+    EXPECT_EQ(std::string(Read(45)->entry), std::string(2000, 'x'));
+}

@@ -1,0 +1,183 @@
+// The text helpers: clearing, scrambling, SQL quoting, bounded copying and
+// the timestamp text.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "journal/text.h"
+
+namespace {
+
+// A buffer pre-filled with a marker byte, so that writes past the end of the
+// result show up.
+template <std::size_t N>
+std::array<char, N> Marked(char marker = '#') {
+    std::array<char, N> buffer;
+    buffer.fill(marker);
+    return buffer;
+}
+
+std::string Scrambled(const std::string& text) {
+    std::string result(text.size() + 1, '\0');
+    ScrambleText(text.c_str(), &result[0]);
+    result.resize(text.size());
+    return result;
+}
+
+}  // namespace
+
+TEST(ClearText, StoresExactlyCountZeroBytes) {
+    auto buffer = Marked<16>();
+    ClearText(buffer.data(), 10);
+    for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(buffer[i], '\0') << i;
+    for (std::size_t i = 10; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], '#') << i;
+
+    auto untouched = Marked<4>();
+    ClearText(untouched.data(), 0);
+    EXPECT_EQ(std::string(untouched.data(), untouched.size()), "####");
+}
+
+TEST(ScrambleText, XorsEveryByteWithTheKeyAndWritesNoTerminator) {
+    auto buffer = Marked<8>();
+    ScrambleText("AZ\x01\xff", buffer.data());
+    EXPECT_EQ(static_cast<unsigned char>(buffer[0]), 'A' ^ 0xA5);
+    EXPECT_EQ(static_cast<unsigned char>(buffer[1]), 'Z' ^ 0xA5);
+    EXPECT_EQ(static_cast<unsigned char>(buffer[2]), 0x01 ^ 0xA5);
+    EXPECT_EQ(static_cast<unsigned char>(buffer[3]), 0xff ^ 0xA5);
+    EXPECT_EQ(buffer[4], '#');  // nothing written past the last copied byte
+}
+
+TEST(ScrambleText, EmptyTextWritesNothing) {
+    auto buffer = Marked<4>();
+    ScrambleText("", buffer.data());
+    EXPECT_EQ(std::string(buffer.data(), buffer.size()), "####");
+}
+
+TEST(ScrambleText, TwiceGivesTheTextBackAndLeavesTheSourceAlone) {
+    const std::string text = "It's a plan: 100% \"done\"\r\nnext line \xe9\x80";
+    const std::string before = text;
+    std::array<char, 64> once{};
+    ScrambleText(text.c_str(), once.data());
+    EXPECT_EQ(text, before);
+    std::array<char, 64> twice{};
+    ScrambleText(once.data(), twice.data());
+    EXPECT_EQ(std::string(twice.data()), text);
+}
+
+TEST(ScrambleText, KeyByteBecomesZeroAndTheCopyGoesOn) {
+    std::array<char, 8> buffer{};
+    const char text[] = {'a', 'b', '\xA5', 'c', 'd', '\0'};
+    ScrambleText(text, buffer.data());
+    EXPECT_EQ(buffer[2], '\0');
+    EXPECT_EQ(static_cast<unsigned char>(buffer[3]), 'c' ^ 0xA5);
+    EXPECT_EQ(static_cast<unsigned char>(buffer[4]), 'd' ^ 0xA5);
+    // Read as a string the scrambled form ends at the zero; unscrambled it
+    // gives only the part before the key byte.
+    std::array<char, 8> back{};
+    ScrambleText(buffer.data(), back.data());
+    EXPECT_EQ(std::string(back.data()), "ab");
+}
+
+TEST(ScrambleText, InPlaceGivesTheSameResult) {
+    char text[] = "in place \x27 text";
+    const std::string expected = Scrambled(text);
+    ScrambleText(text, text);
+    EXPECT_EQ(std::string(text, sizeof text - 1), expected);
+}
+
+TEST(QuoteSqlText, DoublesSingleQuotesOnly) {
+    struct Case {
+        const char* text;
+        const char* quoted;
+    };
+    const Case cases[] = {
+        {"It's", "It''s"},
+        {"'''", "''''''"},
+        {"no quotes here", "no quotes here"},
+        {"back\\slash \"double\" 100% a_c", "back\\slash \"double\" 100% a_c"},
+        {"", ""},
+        {"'", "''"},
+        {"end'", "end''"},
+    };
+    for (const Case& c : cases) {
+        auto buffer = Marked<32>('\0');
+        QuoteSqlText(c.text, buffer.data());
+        EXPECT_STREQ(buffer.data(), c.quoted) << c.text;
+        EXPECT_EQ(QuotedLength(c.text), std::strlen(c.quoted)) << c.text;
+    }
+}
+
+TEST(QuoteSqlText, WritesNothingPastTheLastCopiedByte) {
+    auto buffer = Marked<8>();
+    QuoteSqlText("a'b", buffer.data());
+    EXPECT_EQ(std::string(buffer.data(), 4), "a''b");
+    EXPECT_EQ(buffer[4], '#');
+}
+
+TEST(QuoteSqlText, TextOfOnlyQuotesFitsTheQuotedBuffer) {
+    std::string quotes(kTextSize - 1, '\'');
+    std::array<char, kQuotedTextSize> buffer;
+    ClearText(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+    ASSERT_EQ(QuotedLength(quotes.c_str()) + 1, kQuotedTextSize);
+    QuoteSqlText(quotes.c_str(), buffer.data());
+    EXPECT_EQ(std::strlen(buffer.data()), 2 * (kTextSize - 1));
+}
+
+TEST(HoldsScrambleKey, FindsTheKeyByteAnywhere) {
+    EXPECT_FALSE(HoldsScrambleKey(""));
+    EXPECT_FALSE(HoldsScrambleKey("plain text \xa4\xa6"));
+    EXPECT_TRUE(HoldsScrambleKey("\xA5"));
+    EXPECT_TRUE(HoldsScrambleKey("price 100\xA5"));
+}
+
+TEST(CopyText, CutsToTheBufferAndAlwaysTerminates) {
+    auto buffer = Marked<6>();
+    CopyText(buffer.data(), buffer.size(), "abcdefghij");
+    EXPECT_STREQ(buffer.data(), "abcde");
+
+    auto exact = Marked<6>();
+    CopyText(exact.data(), exact.size(), "abcde");
+    EXPECT_STREQ(exact.data(), "abcde");
+
+    auto shorter = Marked<6>();
+    CopyText(shorter.data(), shorter.size(), "ab");
+    EXPECT_STREQ(shorter.data(), "ab");
+    EXPECT_EQ(shorter[3], '#');
+
+    auto null = Marked<6>();
+    CopyText(null.data(), null.size(), nullptr);
+    EXPECT_STREQ(null.data(), "");
+
+    char one = '#';
+    CopyText(&one, 1, "abc");
+    EXPECT_EQ(one, '\0');
+}
+
+TEST(FormatTimestampFields, PadsEveryFieldToTwoDigits) {
+    struct Case {
+        int year, month, day, hour, minute, second;
+        const char* text;
+    };
+    const Case cases[] = {
+        {2009, 3, 7, 9, 5, 7, "2009-03-07 09:05:07"},
+        {2010, 1, 1, 0, 5, 0, "2010-01-01 00:05:00"},
+        {1999, 12, 31, 23, 59, 59, "1999-12-31 23:59:59"},
+        {12345, 10, 10, 10, 10, 10, "12345-10-10 10:10:10"},  // the year keeps its digits
+    };
+    for (const Case& c : cases) {
+        std::array<char, kTimestampSize> buffer;
+        buffer.fill('#');
+        FormatTimestampFields(buffer.data(), buffer.size(), c.year, c.month, c.day, c.hour,
+                              c.minute, c.second);
+        EXPECT_STREQ(buffer.data(), c.text);
+    }
+}
+
+TEST(FormatTimestampFields, FitsTwentyBytes) {
+    auto buffer = Marked<21>();
+    FormatTimestampFields(buffer.data(), 20, 2024, 2, 29, 18, 30, 1);
+    EXPECT_STREQ(buffer.data(), "2024-02-29 18:30:01");
+    EXPECT_EQ(buffer[20], '#');
+}

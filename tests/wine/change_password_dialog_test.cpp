@@ -1,0 +1,187 @@
+// The Change password dialog's procedure on its real template: its refusals,
+// a change that reaches the settings file, and leaving without a change.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "journal/text.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "shell/shell.h"
+#include "support/ui_harness.h"
+
+namespace {
+
+std::string Scrambled(const std::string& plain) {
+    char buffer[kTextSize];
+    ClearText(buffer, sizeof buffer);
+    ScrambleText(plain.c_str(), buffer);
+    return buffer;
+}
+
+class ChangePasswordDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveDataFolder();
+        PrepareTestPaths();
+        MainWindow = nullptr;
+        ApplyDefaultSettings();
+        WindowLeft = 11;
+        WindowTop = 22;
+        dialog_ = OpenTestDialog(IDD_CHANGE_PASSWORD, ChangePasswordDlgProc);
+        ASSERT_NE(dialog_, nullptr);
+    }
+    void TearDown() override {
+        if (IsWindow(dialog_)) DestroyWindow(dialog_);
+        PumpMessages();
+        RemoveDataFolder();
+    }
+    void Type(const std::string& current, const std::string& fresh) {
+        SetDlgItemTextA(dialog_, IDC_CURRENT_PASSWORD, current.c_str());
+        SetDlgItemTextA(dialog_, IDC_NEW_PASSWORD, fresh.c_str());
+    }
+    bool Ended() const { return !IsWindowVisible(dialog_); }
+
+    HWND dialog_ = nullptr;
+    MessageBoxAnswerer boxes_;
+};
+
+}  // namespace
+
+TEST_F(ChangePasswordDialogTest, OpensEmptyWithFocusOnTheCurrentPassword) {
+    EXPECT_EQ(WindowText(dialog_), "Larkmoor: Change password");
+    EXPECT_EQ(ItemText(dialog_, IDC_CURRENT_PASSWORD), "");
+    EXPECT_EQ(ItemText(dialog_, IDC_NEW_PASSWORD), "");
+    EXPECT_EQ(GetNextDlgTabItem(dialog_, nullptr, FALSE),
+              GetDlgItem(dialog_, IDC_CURRENT_PASSWORD));
+    // The settings file holds at most 779 bytes of a password.
+    EXPECT_EQ(SendDlgItemMessageA(dialog_, IDC_NEW_PASSWORD, EM_GETLIMITTEXT, 0, 0), 779);
+    EXPECT_EQ(SendDlgItemMessageA(dialog_, IDC_CURRENT_PASSWORD, EM_GETLIMITTEXT, 0, 0), 779);
+}
+
+TEST_F(ChangePasswordDialogTest, RefusesWithAMessageThatSaysWhy) {
+    struct Row {
+        const char* current;
+        std::string fresh;
+        const char* text;
+        int focus;
+    } rows[] = {
+        {"", "new one", "Password required!", IDC_CURRENT_PASSWORD},
+        {"Granite", "new one", "Incorrect password!", IDC_CURRENT_PASSWORD},
+        {"granite ", "new one", "Incorrect password!", IDC_CURRENT_PASSWORD},
+        {"granite", "", "The new password must not be empty.", IDC_NEW_PASSWORD},
+        {"granite", "yen\xA5",
+         "The new password cannot contain the character \"\xA5\" (code 165): "
+         "the settings file cannot hold it.",
+         IDC_NEW_PASSWORD},
+        {"granite", "mac\xAFron",
+         "The new password cannot contain the character \"\xAF\" "
+         "(code 175): the settings file cannot hold it.",
+         IDC_NEW_PASSWORD},
+        {"granite",
+         "\x85"
+         "dots",
+         "The new password cannot begin with the character \"\x85\" "
+         "(code 133): the settings file cannot hold it there.",
+         IDC_NEW_PASSWORD},
+        {"granite",
+         "\xA9"
+         "copy",
+         "The new password cannot begin with the character \"\xA9\" "
+         "(code 169): the settings file cannot hold it there.",
+         IDC_NEW_PASSWORD},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        boxes_.Clear();
+        Type(row.current, row.fresh);
+        Click(dialog_, IDOK);
+        ASSERT_EQ(boxes_.Boxes().size(), 1u);
+        EXPECT_EQ(boxes_.Boxes()[0].text, row.text);
+        EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+        EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
+        EXPECT_FALSE(Ended());
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, row.focus));
+        EXPECT_EQ(std::string(StoredPassword), Scrambled("granite"));
+    }
+    EXPECT_FALSE(PathExists(SettingsPath));
+    EXPECT_FALSE(PathExists(LogPath));
+}
+
+TEST_F(ChangePasswordDialogTest, ChangeIsStoredScrambledAndSaved) {
+    const std::string fresh = "Nouveau \xE9t\xE9 '%s' 2024";
+    Type("granite", fresh);
+    Click(dialog_, IDOK);
+    EXPECT_TRUE(Ended());
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Your password has been changed.");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+    EXPECT_EQ(std::string(StoredPassword), Scrambled(fresh));
+    EXPECT_EQ(ReadFileBytes(SettingsPath), "11\n22\n320\n240\n1\n1\n1\n" + Scrambled(fresh) + "\n");
+
+    // The settings file gives the same password back.
+    ClearText(StoredPassword, sizeof StoredPassword);
+    LoadSettings();
+    EXPECT_EQ(std::string(StoredPassword), Scrambled(fresh));
+
+    // The old password no longer opens the dialog's check; the new one does.
+    DestroyWindow(dialog_);
+    dialog_ = OpenTestDialog(IDD_CHANGE_PASSWORD, ChangePasswordDlgProc);
+    boxes_.Clear();
+    Type("granite", "other");
+    Click(dialog_, IDOK);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Incorrect password!");
+    Type(fresh, "granite");
+    Click(dialog_, IDOK);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(std::string(StoredPassword), Scrambled("granite"));
+}
+
+TEST_F(ChangePasswordDialogTest, LongestPasswordAndAnyInnerBlankAreAccepted) {
+    const std::string longest = "a\x85\xAC\xA8\xAE\xA9" + std::string(kTextSize - 7, 'z');
+    ASSERT_EQ(longest.size(), kTextSize - 1);
+    Type("granite", longest);
+    Click(dialog_, IDOK);
+    EXPECT_TRUE(Ended());
+    ClearText(StoredPassword, sizeof StoredPassword);
+    LoadSettings();
+    EXPECT_EQ(std::string(StoredPassword), Scrambled(longest));
+}
+
+TEST_F(ChangePasswordDialogTest, CancelEscapeAndCloseBoxChangeNothing) {
+    for (int way = 0; way < 3; ++way) {
+        SCOPED_TRACE(way);
+        if (!IsWindowVisible(dialog_)) {
+            DestroyWindow(dialog_);
+            dialog_ = OpenTestDialog(IDD_CHANGE_PASSWORD, ChangePasswordDlgProc);
+        }
+        Type("granite", "changed");
+        if (way == 0) {
+            Click(dialog_, IDCANCEL);
+        } else if (way == 1) {
+            MSG message = {
+                GetDlgItem(dialog_, IDC_NEW_PASSWORD), WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
+            EXPECT_TRUE(IsDialogMessageA(dialog_, &message));
+        } else {
+            SendMessageA(dialog_, WM_CLOSE, 0, 0);
+        }
+        EXPECT_TRUE(Ended());
+    }
+    EXPECT_EQ(std::string(StoredPassword), Scrambled("granite"));
+    EXPECT_FALSE(PathExists(SettingsPath));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(ChangePasswordDialogTest, UnsavedChangeIsTakenBack) {
+    WriteFileBytes(SettingsPath, "1\n2\n3\n4\n1\n1\n1\n" + Scrambled("granite") + "\n");
+    CreateDirectoryA((std::string(SettingsPath) + ".new").c_str(), nullptr);
+    Type("granite", "never stored");
+    Click(dialog_, IDOK);
+    ASSERT_EQ(boxes_.Boxes().size(), 2u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Preferences file write error!");
+    EXPECT_EQ(boxes_.Boxes()[1].text, "The password was not changed.");
+    EXPECT_FALSE(Ended());
+    EXPECT_EQ(std::string(StoredPassword), Scrambled("granite"));
+    EXPECT_EQ(ReadFileBytes(SettingsPath), "1\n2\n3\n4\n1\n1\n1\n" + Scrambled("granite") + "\n");
+}

@@ -1,0 +1,756 @@
+// The Entries dialog on its real template with its real procedure, over a
+// real database file in the test's data folder: the template itself, the
+// three modes, the checks and their messages, saving, deleting, and the
+// behaviour when the database cannot be read or written.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "journal/journal.h"
+#include "journal/text.h"
+#include "resource.h"
+#include "shell/shell.h"
+#include "support/ui_harness.h"
+
+namespace {
+
+constexpr const char kNoEntrySelected[] =
+    "No entry is selected to change, so nothing was saved. Select an entry in the list to "
+    "change it; to write a new entry, use Add.";
+constexpr const char kNotSaved[] =
+    "The entry was not saved: the journal database could not be written (it may be locked "
+    "by another program, damaged or full). Your subject and text are kept.";
+constexpr const char kNotSavedRecordGone[] =
+    "The entry was not saved: its record is no longer in the journal (another program may "
+    "have deleted it). Your subject and text are kept; Add can store them as a new entry.";
+constexpr const char kNotDeleted[] =
+    "The entry was not deleted: the journal database could not be written (it may be locked "
+    "by another program, damaged or full).";
+constexpr const char kNotDeletedRecordGone[] =
+    "The entry was not deleted: its record is no longer in the journal (another program may "
+    "have deleted it).";
+constexpr const char kJournalUnreadable[] =
+    "The journal could not be read: the database file is locked by another program, "
+    "damaged or not a Larkmoor database.";
+constexpr const char kKeyByteRefused[] =
+    "The Journal Entry contains the character \xA5, which the journal cannot store. "
+    "Remove it and save again.";
+
+std::string Quoted(const std::string& text) {
+    std::string quoted(QuotedLength(text.c_str()) + 1, '\0');
+    QuoteSqlText(text.c_str(), &quoted[0]);
+    quoted.resize(quoted.size() - 1);
+    return quoted;
+}
+
+std::string Scrambled(const std::string& text) {
+    std::string scrambled(text.size() + 1, '\0');
+    ScrambleText(text.c_str(), &scrambled[0]);
+    scrambled.resize(text.size());
+    return scrambled;
+}
+
+bool IsTimestamp(const std::string& text) {
+    if (text.size() != 19) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char expected = i == 4 || i == 7     ? '-'
+                              : i == 10            ? ' '
+                              : i == 13 || i == 16 ? ':'
+                                                   : '9';
+        if (expected == '9' ? !std::isdigit(static_cast<unsigned char>(text[i]))
+                            : text[i] != expected)
+            return false;
+    }
+    return true;
+}
+
+struct ListLine {
+    std::string text;
+    LRESULT record;
+    bool operator==(const ListLine& other) const {
+        return text == other.text && record == other.record;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const ListLine& line) {
+    return out << '"' << line.text << "\"#" << line.record;
+}
+
+// A second connection to the database, as another program holding it.
+struct OtherConnection {
+    OtherConnection() { EXPECT_EQ(sqlite3_open(DatabasePath, &db), SQLITE_OK); }
+    ~OtherConnection() { sqlite3_close(db); }
+    OtherConnection(const OtherConnection&) = delete;
+    OtherConnection& operator=(const OtherConnection&) = delete;
+    int Exec(const std::string& sql) {
+        return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3* db = nullptr;
+};
+
+class EntriesDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveDataFolder();
+        PrepareTestPaths();
+        MainWindow = nullptr;
+        CreateJournalDatabase();
+        ASSERT_TRUE(boxes_.Boxes().empty());
+    }
+    void TearDown() override {
+        if (dialog_ != nullptr) DestroyWindow(dialog_);
+        PumpMessages();
+        EntriesMode = EntryMode::None;
+        RemoveDataFolder();
+    }
+
+    HWND Open(EntryMode mode) {
+        EntriesMode = mode;
+        dialog_ = OpenTestDialog(IDD_ENTRIES, EntriesDlgProc);
+        EXPECT_NE(dialog_, nullptr);
+        return dialog_;
+    }
+
+    // Writes an entry as the program stores it, beside the dialog.
+    static void Seed(const std::string& subject, const std::string& entry,
+                     const std::string& date = "2020-02-02 02:02:02") {
+        ASSERT_EQ(StoreInsertEntry(DatabasePath, date.c_str(), Quoted(subject).c_str(),
+                                   Quoted(Scrambled(entry)).c_str()),
+                  StoreResult::Done);
+    }
+    static std::unique_ptr<JournalRecord> Stored(int record,
+                                                 StoreResult expected = StoreResult::Done) {
+        auto stored = std::make_unique<JournalRecord>();
+        EXPECT_EQ(StoreReadEntry(DatabasePath, record, *stored), expected) << record;
+        return stored;
+    }
+    static int StoredCount() {
+        struct Counter final : SubjectSink {
+            void Begin(std::size_t, std::size_t) override {}
+            void Add(int, const char*) override { ++count; }
+            int count = 0;
+        } counter;
+        EXPECT_EQ(StoreListSubjects(DatabasePath, counter), StoreResult::Done);
+        return counter.count;
+    }
+
+    HWND Item(int id) const { return GetDlgItem(dialog_, id); }
+    std::string Text(int id) const { return ItemText(dialog_, id); }
+    void Type(int id, const std::string& text) const { SetDlgItemTextA(dialog_, id, text.c_str()); }
+    void Fill(const std::string& subject, const std::string& entry) const {
+        Type(IDC_SUBJECT, subject);
+        Type(IDC_ENTRY_TEXT, entry);
+    }
+
+    std::vector<ListLine> Lines() const {
+        std::vector<ListLine> lines;
+        HWND list = Item(IDC_SUBJECT_LIST);
+        const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            // Read wide: Wine's ANSI translation of LB_GETTEXT overruns its
+            // own stack buffer on lines of several hundred characters.
+            WCHAR wide[kTextSize * 2] = {};
+            char text[kTextSize * 2] = {};
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+            lines.push_back({text, SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)});
+        }
+        return lines;
+    }
+    LRESULT Selected() const { return SendMessageA(Item(IDC_SUBJECT_LIST), LB_GETCURSEL, 0, 0); }
+    void Select(int index) const {
+        HWND list = Item(IDC_SUBJECT_LIST);
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_SUBJECT_LIST, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+    }
+    void ExpectShown(const std::string& record, const std::string& date, const std::string& subject,
+                     const std::string& entry) const {
+        EXPECT_EQ(Text(IDC_RECORD_NUMBER), record);
+        EXPECT_EQ(Text(IDC_DATE), date);
+        EXPECT_EQ(Text(IDC_SUBJECT), subject);
+        EXPECT_EQ(Text(IDC_ENTRY_TEXT), entry);
+    }
+    void ExpectFieldsEmpty() const { ExpectShown("", "", "", ""); }
+    // Exactly one message box was shown since the last check, owned by the
+    // dialog, with this caption and text.
+    void ExpectOneBox(const std::string& caption, const std::string& text) {
+        ASSERT_EQ(boxes_.Boxes().size(), 1u);
+        EXPECT_EQ(boxes_.Boxes()[0].caption, caption);
+        EXPECT_EQ(boxes_.Boxes()[0].text, text);
+        EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
+        boxes_.Clear();
+    }
+
+    MessageBoxAnswerer boxes_;
+    HWND dialog_ = nullptr;
+};
+
+// --- The template ----------------------------------------------------------
+
+struct TemplateReader {
+    const BYTE* at;
+    WORD Word() {
+        WORD value;
+        std::memcpy(&value, at, sizeof value);
+        at += sizeof value;
+        return value;
+    }
+    DWORD Dword() {
+        DWORD value;
+        std::memcpy(&value, at, sizeof value);
+        at += sizeof value;
+        return value;
+    }
+    short Short() { return static_cast<short>(Word()); }
+    // A text, or an ordinal written as "#n".
+    std::string TextOrOrdinal() {
+        if (Word() == 0xFFFF) return "#" + std::to_string(Word());
+        at -= 2;
+        std::string text;
+        for (WORD c = Word(); c != 0; c = Word()) text += static_cast<char>(c);
+        return text;
+    }
+    void AlignDword(const BYTE* start) {
+        while ((at - start) % 4 != 0) ++at;
+    }
+};
+
+std::string ClassName(std::string name) {
+    if (name == "#128") return "button";
+    if (name == "#129") return "edit";
+    if (name == "#130") return "static";
+    if (name == "#131") return "listbox";
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+}  // namespace
+
+TEST(EntriesTemplate, MatchesItsTableControlByControl) {
+    HRSRC found = FindResourceA(Instance, MAKEINTRESOURCEA(IDD_ENTRIES), MAKEINTRESOURCEA(5));
+    ASSERT_NE(found, nullptr);
+    const BYTE* start = static_cast<const BYTE*>(LockResource(LoadResource(Instance, found)));
+    TemplateReader read{start};
+    ASSERT_EQ(read.Word(), 1);  // extended template
+    ASSERT_EQ(read.Word(), 0xFFFF);
+    read.Dword();                 // help id
+    EXPECT_EQ(read.Dword(), 0u);  // no extended style
+    EXPECT_EQ(read.Dword(),
+              static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
+                                 DS_CENTER | DS_3DLOOK | DS_SETFONT | DS_FIXEDSYS));
+    const WORD count = read.Word();
+    ASSERT_EQ(count, 16);
+    EXPECT_EQ(read.Short(), 6);
+    EXPECT_EQ(read.Short(), 18);
+    EXPECT_EQ(read.Short(), 450);
+    EXPECT_EQ(read.Short(), 290);
+    EXPECT_EQ(read.TextOrOrdinal(), "");  // no menu
+    EXPECT_EQ(read.TextOrOrdinal(), "");  // the standard dialog class
+    EXPECT_EQ(read.TextOrOrdinal(), "Larkmoor Entries");
+    EXPECT_EQ(read.Word(), 9);  // points
+    EXPECT_EQ(read.Word(), FW_NORMAL);
+    EXPECT_EQ(*read.at++, 0);  // upright
+    read.at++;                 // character set
+    EXPECT_EQ(read.TextOrOrdinal(), "MS Shell Dlg");
+
+    constexpr DWORD kBase = WS_CHILD | WS_VISIBLE;
+    constexpr DWORD kLabel = kBase | SS_LEFT | WS_GROUP;
+    constexpr DWORD kPush = kBase | BS_PUSHBUTTON | WS_TABSTOP;
+    struct Control {
+        DWORD id;
+        const char* className;
+        const char* text;
+        DWORD style;
+        short x, y, cx, cy;
+    };
+    const Control expected[] = {
+        {65535, "static", "Search", kLabel, 5, 10, 30, 8},
+        {4002, "edit", "", kBase | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 37, 9, 69, 12},
+        {4003, "button", "Go", kPush, 113, 8, 28, 15},
+        {65535, "static", "Subjects", kLabel, 5, 30, 42, 8},
+        {4001, "listbox", "",
+         kBase | LBS_NOTIFY | LBS_SORT | LBS_HASSTRINGS | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+             WS_TABSTOP,
+         5, 43, 140, 241},
+        {65535, "static", "Record No.", kLabel, 155, 11, 40, 8},
+        {4012, "edit", "", kBase | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 196, 9, 40, 12},
+        {4004, "static", "Date", kLabel, 259, 10, 24, 8},
+        {4005, "edit", "", kBase | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL, 285, 9, 150, 12},
+        {65535, "static", "Subject", kLabel, 155, 29, 29, 8},
+        {4011, "edit", "", kBase | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 182, 27, 253, 12},
+        {4006, "static", "Larkmoor Entry", kLabel, 155, 45, 88, 8},
+        {4007, "edit", "",
+         kBase | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER |
+             WS_TABSTOP,
+         155, 56, 280, 204},
+        {4009, "button", "Save", kPush, 225, 267, 45, 15},
+        {4010, "button", "Delete", kPush, 295, 267, 45, 15},
+        {4013, "button", "OK", kPush, 391, 267, 45, 15},
+    };
+    for (const Control& control : expected) {
+        SCOPED_TRACE(control.text[0] != '\0' ? control.text : std::to_string(control.id));
+        read.AlignDword(start);
+        read.Dword();                 // help id
+        EXPECT_EQ(read.Dword(), 0u);  // no extended style
+        EXPECT_EQ(read.Dword(), control.style);
+        EXPECT_EQ(read.Short(), control.x);
+        EXPECT_EQ(read.Short(), control.y);
+        EXPECT_EQ(read.Short(), control.cx);
+        EXPECT_EQ(read.Short(), control.cy);
+        EXPECT_EQ(read.Dword(), control.id);
+        EXPECT_EQ(ClassName(read.TextOrOrdinal()), control.className);
+        EXPECT_EQ(read.TextOrOrdinal(), control.text);
+        read.at += read.Word();  // creation data
+    }
+}
+
+// --- Modes -------------------------------------------------------------------
+
+TEST_F(EntriesDialogTest, EachModeHasItsTitleAndDisabledControls) {
+    Seed("Seeded", "text");
+    struct Case {
+        EntryMode mode;
+        const char* title;
+        std::vector<int> disabled;
+        std::size_t lines;
+    };
+    const Case cases[] = {
+        {EntryMode::Add,
+         "Add a Larkmoor entry",
+         {IDC_SEARCH_TEXT, IDC_SEARCH_GO, IDC_SUBJECT_LIST, IDC_DELETE},
+         0},
+        {EntryMode::Search, "Search for Larkmoor entries", {}, 0},
+        {EntryMode::Browse, "Browse Larkmoor entries", {IDC_SEARCH_TEXT, IDC_SEARCH_GO}, 1},
+    };
+    const int controls[] = {IDC_SEARCH_TEXT, IDC_SEARCH_GO, IDC_SUBJECT_LIST, IDC_RECORD_NUMBER,
+                            IDC_DATE,        IDC_SUBJECT,   IDC_ENTRY_TEXT,   IDC_SAVE,
+                            IDC_DELETE,      IDC_ENTRIES_OK};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        Open(c.mode);
+        EXPECT_EQ(WindowText(dialog_), c.title);
+        for (int id : controls) {
+            const bool disabled =
+                std::find(c.disabled.begin(), c.disabled.end(), id) != c.disabled.end();
+            EXPECT_EQ(IsWindowEnabled(Item(id)) == FALSE, disabled) << id;
+        }
+        EXPECT_EQ(Lines().size(), c.lines);
+        EXPECT_EQ(SendMessageA(Item(IDC_SUBJECT_LIST), LB_GETHORIZONTALEXTENT, 0, 0), 2048);
+        // The fields take no more than Save and Go can store.
+        EXPECT_EQ(SendMessageA(Item(IDC_SUBJECT), EM_GETLIMITTEXT, 0, 0), 779);
+        EXPECT_EQ(SendMessageA(Item(IDC_SEARCH_TEXT), EM_GETLIMITTEXT, 0, 0), 779);
+        EXPECT_EQ(SendMessageA(Item(IDC_ENTRY_TEXT), EM_GETLIMITTEXT, 0, 0), 32766);
+        EXPECT_TRUE(boxes_.Boxes().empty());
+        DestroyWindow(dialog_);
+        dialog_ = nullptr;
+    }
+}
+
+TEST_F(EntriesDialogTest, BrowseShowsTheFirstSortedLineWithoutAClick) {
+    Seed("zebra notes", "last");
+    Seed("Apple pie", "first", "2019-01-02 03:04:05");
+    Seed("mango", "middle");
+    Open(EntryMode::Browse);
+    EXPECT_EQ(Lines(), (std::vector<ListLine>{{"Apple pie", 2}, {"mango", 3}, {"zebra notes", 1}}));
+    EXPECT_EQ(Selected(), 0);
+    ExpectShown("2", "2019-01-02 03:04:05", "Apple pie", "first");
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(EntriesDialogTest, BrowseOnAnEmptyJournalShowsNothing) {
+    Open(EntryMode::Browse);
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(Selected(), LB_ERR);
+    ExpectFieldsEmpty();
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(EntriesDialogTest, RecordsSharingASubjectEachShowTheirOwnRecord) {
+    Seed("Plans", "first plan", "2020-01-01 10:00:00");
+    Seed("Plans", "second plan", "2020-01-02 10:00:00");
+    Seed("plans", "lower case", "2020-01-03 10:00:00");
+    Open(EntryMode::Browse);
+    const std::vector<ListLine> lines = Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        Select(i);
+        const LRESULT record = lines[static_cast<std::size_t>(i)].record;
+        const auto stored = Stored(static_cast<int>(record));
+        ExpectShown(std::to_string(record), stored->date, lines[static_cast<std::size_t>(i)].text,
+                    stored->entry);
+    }
+    std::vector<std::string> entries;
+    for (const ListLine& line : lines)
+        entries.push_back(Stored(static_cast<int>(line.record))->entry);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"first plan", "lower case", "second plan"}));
+}
+
+TEST_F(EntriesDialogTest, SearchChecksItsTextAndListsMatches) {
+    for (const char* subject : {"Ideas", "A bright idea", "Slide show", "Nothing", "abc", "aXc"})
+        Seed(subject, "text");
+    Open(EntryMode::Search);
+    EXPECT_TRUE(Lines().empty());
+
+    Type(IDC_SEARCH_TEXT, "abc");
+    Click(dialog_, IDC_SEARCH_GO);
+    EXPECT_EQ(Lines().size(), 1u);
+    Type(IDC_SEARCH_TEXT, "ab");
+    Click(dialog_, IDC_SEARCH_GO);
+    ExpectOneBox("Notice", "Search string must be at least 3 characters.");
+    EXPECT_TRUE(Lines().empty());  // emptied by the search
+
+    Type(IDC_SEARCH_TEXT, "IDE");
+    Click(dialog_, IDC_SEARCH_GO);
+    EXPECT_EQ(Lines(),
+              (std::vector<ListLine>{{"A bright idea", 2}, {"Ideas", 1}, {"Slide show", 3}}));
+    Type(IDC_SEARCH_TEXT, "a_c");
+    Click(dialog_, IDC_SEARCH_GO);
+    EXPECT_EQ(Lines(), (std::vector<ListLine>{{"abc", 5}, {"aXc", 6}}));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    ExpectFieldsEmpty();  // a search leaves the record fields alone
+}
+
+// --- Save ------------------------------------------------------------------
+
+TEST_F(EntriesDialogTest, SaveRefusesMissingOrShortInputAndStillShowsTheNewDate) {
+    struct Case {
+        const char* subject;
+        const char* entry;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"", "some text", "Subject required."},
+        {"ab", "some text", "Subject is too short."},
+        {"Fine subject", "", "Journal Entry required."},
+        {"Price", "costs 100\xA5 today", kKeyByteRefused},
+    };
+    Open(EntryMode::Add);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        Fill(c.subject, c.entry);
+        Click(dialog_, IDC_SAVE);
+        ExpectOneBox("Data Entry Error", c.message);
+        EXPECT_TRUE(IsTimestamp(Text(IDC_DATE))) << Text(IDC_DATE);
+        EXPECT_EQ(Text(IDC_SUBJECT), c.subject);
+        EXPECT_EQ(Text(IDC_ENTRY_TEXT), c.entry);
+    }
+    EXPECT_EQ(StoredCount(), 0);
+}
+
+TEST_F(EntriesDialogTest, AddSavesSeveralEntriesAndShowsEverySubjectInItsDisabledList) {
+    Seed("Existing", "already there");
+    Open(EntryMode::Add);
+    Fill("   ", "three blanks are a subject");
+    Click(dialog_, IDC_SAVE);
+    Fill("It's mine", "line one\r\nline 'two' \x82");
+    Click(dialog_, IDC_SAVE);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    ExpectFieldsEmpty();
+    EXPECT_EQ(Selected(), LB_ERR);
+    EXPECT_FALSE(IsWindowEnabled(Item(IDC_SUBJECT_LIST)));
+    EXPECT_EQ(Lines(), (std::vector<ListLine>{{"   ", 2}, {"Existing", 1}, {"It's mine", 3}}));
+
+    const auto stored = Stored(3);
+    EXPECT_TRUE(IsTimestamp(stored->date)) << stored->date;
+    EXPECT_STREQ(stored->subject, "It's mine");
+    EXPECT_STREQ(stored->entry, "line one\r\nline 'two' \x82");
+    EXPECT_STREQ(Stored(2)->subject, "   ");
+}
+
+TEST_F(EntriesDialogTest, SubjectFullOfQuotesIsStoredWhole) {
+    Open(EntryMode::Add);
+    const std::string quotes(kTextSize - 1, '\'');
+    Fill(quotes, std::string(5000, '\x82'));
+    Click(dialog_, IDC_SAVE);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(std::string(Stored(1)->subject), quotes);
+    EXPECT_EQ(std::string(Stored(1)->entry), std::string(5000, '\x82'));
+}
+
+TEST_F(EntriesDialogTest, SaveInBrowseChangesTheShownRecordAndRefillsTheList) {
+    Seed("Alpha", "alpha text", "2001-01-01 00:00:00");
+    Seed("Beta", "beta text", "2001-01-01 00:00:00");
+    Open(EntryMode::Browse);
+    Select(1);
+    ExpectShown("2", "2001-01-01 00:00:00", "Beta", "beta text");
+    Fill("Aardvark", "changed text");
+    Click(dialog_, IDC_SAVE);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    ExpectFieldsEmpty();
+    EXPECT_EQ(Selected(), LB_ERR);
+    EXPECT_EQ(Lines(), (std::vector<ListLine>{{"Aardvark", 2}, {"Alpha", 1}}));
+    const auto stored = Stored(2);
+    EXPECT_TRUE(IsTimestamp(stored->date));
+    EXPECT_STRNE(stored->date, "2001-01-01 00:00:00");
+    EXPECT_STREQ(stored->entry, "changed text");
+    EXPECT_EQ(StoredCount(), 2);
+}
+
+TEST_F(EntriesDialogTest, SaveInSearchUpdatesAndThenListsEverySubject) {
+    Seed("Garden plans", "dig");
+    Seed("Kitchen", "cook");
+    Open(EntryMode::Search);
+    Type(IDC_SEARCH_TEXT, "plan");
+    Click(dialog_, IDC_SEARCH_GO);
+    ASSERT_EQ(Lines(), (std::vector<ListLine>{{"Garden plans", 1}}));
+    Select(0);
+    Type(IDC_ENTRY_TEXT, "dig deeper");
+    Click(dialog_, IDC_SAVE);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(Lines(), (std::vector<ListLine>{{"Garden plans", 1}, {"Kitchen", 2}}));
+    EXPECT_STREQ(Stored(1)->entry, "dig deeper");
+}
+
+TEST_F(EntriesDialogTest, SaveWithNoRecordShownKeepsTheTypingAndSaysSo) {
+    Seed("Existing", "kept");
+    for (EntryMode mode : {EntryMode::Search, EntryMode::Browse}) {
+        Open(mode);
+        if (mode == EntryMode::Browse) {
+            // Browse shows the first record; saving it empties the fields.
+            Click(dialog_, IDC_SAVE);
+            ASSERT_TRUE(boxes_.Boxes().empty());
+            ExpectFieldsEmpty();
+        }
+        Fill("Typed subject", "typed text that must not vanish");
+        Click(dialog_, IDC_SAVE);
+        ExpectOneBox("Notice", kNoEntrySelected);
+        EXPECT_EQ(Text(IDC_SUBJECT), "Typed subject");
+        EXPECT_EQ(Text(IDC_ENTRY_TEXT), "typed text that must not vanish");
+        DestroyWindow(dialog_);
+        dialog_ = nullptr;
+    }
+    EXPECT_EQ(StoredCount(), 1);
+    EXPECT_STREQ(Stored(1)->entry, "kept");
+}
+
+// --- Delete ------------------------------------------------------------------
+
+TEST_F(EntriesDialogTest, DeleteAsksFirstAndNoChangesNothing) {
+    Seed("Keep or not", "text");
+    Seed("Other", "other");
+    Open(EntryMode::Browse);
+    boxes_.QueueAnswer(IDNO);
+    Click(dialog_, IDC_DELETE);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Confirm Deletion");
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Are you sure?");
+    EXPECT_TRUE(boxes_.Boxes()[0].yesNo);
+    EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
+    boxes_.Clear();
+    ExpectShown("1", "2020-02-02 02:02:02", "Keep or not", "text");
+    EXPECT_EQ(StoredCount(), 2);
+
+    boxes_.QueueAnswer(IDYES);
+    Click(dialog_, IDC_DELETE);
+    ExpectOneBox("Confirm Deletion", "Are you sure?");
+    ExpectFieldsEmpty();
+    EXPECT_EQ(Lines(), (std::vector<ListLine>{{"Other", 2}}));
+    Stored(1, StoreResult::NoSuchRecord);
+}
+
+TEST_F(EntriesDialogTest, DeleteWithNoRecordShownDeletesNothingAndRefillsTheList) {
+    Seed("One", "1");
+    Seed("Two", "2");
+    Open(EntryMode::Search);
+    Click(dialog_, IDC_DELETE);
+    ExpectOneBox("Confirm Deletion", "Are you sure?");
+    EXPECT_EQ(Lines().size(), 2u);
+    EXPECT_EQ(StoredCount(), 2);
+}
+
+// --- Writes that fail --------------------------------------------------------
+
+TEST_F(EntriesDialogTest, LockedDatabaseKeepsTheFieldsOnSaveAndDelete) {
+    Seed("Locked one", "original");
+    Open(EntryMode::Browse);
+    ExpectShown("1", "2020-02-02 02:02:02", "Locked one", "original");
+    {
+        OtherConnection other;
+        ASSERT_EQ(other.Exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+        Fill("Changed while locked", "changed text");
+        Click(dialog_, IDC_SAVE);
+        ExpectOneBox("Notice", kNotSaved);
+        EXPECT_EQ(Text(IDC_RECORD_NUMBER), "1");
+        EXPECT_EQ(Text(IDC_SUBJECT), "Changed while locked");
+        EXPECT_EQ(Text(IDC_ENTRY_TEXT), "changed text");
+        EXPECT_EQ(Selected(), 0);
+
+        Click(dialog_, IDC_DELETE);  // answered Yes
+        ASSERT_EQ(boxes_.Boxes().size(), 2u);
+        EXPECT_EQ(boxes_.Boxes()[1].caption, "Notice");
+        EXPECT_EQ(boxes_.Boxes()[1].text, kNotDeleted);
+        boxes_.Clear();
+        EXPECT_EQ(Text(IDC_ENTRY_TEXT), "changed text");
+        ASSERT_EQ(other.Exec("COMMIT"), SQLITE_OK);
+    }
+    EXPECT_STREQ(Stored(1)->subject, "Locked one");
+    EXPECT_STREQ(Stored(1)->entry, "original");
+
+    // Unlocked, the kept typing saves.
+    Click(dialog_, IDC_SAVE);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_STREQ(Stored(1)->entry, "changed text");
+}
+
+TEST_F(EntriesDialogTest, LockedDatabaseKeepsTheFieldsInAdd) {
+    Open(EntryMode::Add);
+    OtherConnection other;
+    ASSERT_EQ(other.Exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+    Fill("New while locked", "new text");
+    Click(dialog_, IDC_SAVE);
+    ExpectOneBox("Notice", kNotSaved);
+    EXPECT_EQ(Text(IDC_SUBJECT), "New while locked");
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "new text");
+    ASSERT_EQ(other.Exec("COMMIT"), SQLITE_OK);
+    EXPECT_EQ(StoredCount(), 0);
+}
+
+TEST_F(EntriesDialogTest, RecordRemovedMeanwhileIsNotSavedNorDeletedSilently) {
+    Seed("Soon gone", "text");
+    Open(EntryMode::Browse);
+    ASSERT_EQ(StoreDeleteEntry(DatabasePath, 1), StoreResult::Done);  // another program
+
+    Fill("Soon gone", "my last words");
+    Click(dialog_, IDC_SAVE);
+    ExpectOneBox("Notice", kNotSavedRecordGone);
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "my last words");
+    EXPECT_EQ(Text(IDC_RECORD_NUMBER), "1");
+
+    Click(dialog_, IDC_DELETE);
+    ASSERT_EQ(boxes_.Boxes().size(), 2u);
+    EXPECT_EQ(boxes_.Boxes()[1].text, kNotDeletedRecordGone);
+    boxes_.Clear();
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "my last words");
+    EXPECT_EQ(StoredCount(), 0);
+}
+
+TEST_F(EntriesDialogTest, FileThatIsNotADatabaseIsReportedAndNothingIsLost) {
+    const std::string garbage(2048, 'x');
+    ASSERT_TRUE(WriteFileBytes(DatabasePath, garbage));
+    Open(EntryMode::Browse);
+    ExpectOneBox("Notice", kJournalUnreadable);  // once, not once per line
+    EXPECT_TRUE(Lines().empty());
+    DestroyWindow(dialog_);
+
+    Open(EntryMode::Add);
+    Fill("Subject", "text");
+    Click(dialog_, IDC_SAVE);
+    ExpectOneBox("Notice", kNotSaved);
+    EXPECT_EQ(Text(IDC_SUBJECT), "Subject");
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "text");
+    DestroyWindow(dialog_);
+
+    Open(EntryMode::Search);
+    Type(IDC_SEARCH_TEXT, "Sub");
+    Click(dialog_, IDC_SEARCH_GO);
+    ExpectOneBox("Notice", kJournalUnreadable);
+    EXPECT_EQ(ReadFileBytes(DatabasePath), garbage);
+}
+
+TEST_F(EntriesDialogTest, MissingTableIsReportedInsteadOfAnEmptyList) {
+    RemoveDataFolder();
+    PrepareTestPaths();
+    {
+        OtherConnection other;
+        ASSERT_EQ(other.Exec("CREATE TABLE notes (x)"), SQLITE_OK);
+    }
+    Open(EntryMode::Browse);
+    ExpectOneBox("Notice", kJournalUnreadable);
+    Fill("Subject", "text");
+    SetDlgItemTextA(dialog_, IDC_RECORD_NUMBER, "1");
+    Click(dialog_, IDC_SAVE);
+    ExpectOneBox("Notice", kNotSaved);
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "text");
+}
+
+TEST_F(EntriesDialogTest, DatabaseThatCannotBeOpenedKeepsTheFields) {
+    Seed("Shown", "shown text");
+    Open(EntryMode::Browse);
+    char saved[kTextSize];
+    CopyText(saved, sizeof saved, DatabasePath);
+    CopyText(DatabasePath, sizeof DatabasePath,
+             (DataFolderPath() + "\\no such folder\\larkmoor.3db").c_str());
+
+    Click(dialog_, IDC_SAVE);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Unable to open database for saving!");
+    EXPECT_EQ(boxes_.Boxes()[0].owner, MainWindow);
+    boxes_.Clear();
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "shown text");
+
+    Click(dialog_, IDC_DELETE);
+    ASSERT_EQ(boxes_.Boxes().size(), 2u);
+    EXPECT_EQ(boxes_.Boxes()[1].caption, "Delete Record");
+    EXPECT_EQ(boxes_.Boxes()[1].text, "Unable to delete a record!");
+    boxes_.Clear();
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "shown text");
+
+    CopyText(DatabasePath, sizeof DatabasePath, saved);
+    EXPECT_EQ(StoredCount(), 1);
+}
+
+TEST_F(EntriesDialogTest, ValuesTooLongOrNullFromAnotherProgramAreShownCut) {
+    {
+        OtherConnection other;
+        ASSERT_EQ(
+            other.Exec("INSERT INTO dbtable VALUES(NULL,'2020-01-01 00:00:00','" +
+                       std::string(2000, 'L') + "','" + std::string(40000, 'e' ^ 0xA5) + "')"),
+            SQLITE_OK);
+        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(NULL,NULL,NULL,NULL)"), SQLITE_OK);
+    }
+    Open(EntryMode::Browse);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    ASSERT_EQ(Lines(), (std::vector<ListLine>{{"", 2}, {std::string(kTextSize - 1, 'L'), 1}}));
+    ExpectShown("2", "", "", "");  // the NULL row, shown as empty texts
+    Select(1);
+    EXPECT_EQ(Text(IDC_RECORD_NUMBER), "1");
+    EXPECT_EQ(Text(IDC_SUBJECT), std::string(kTextSize - 1, 'L'));
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), std::string(kEntrySize - 1, 'e'));
+}
+
+// --- Closing -----------------------------------------------------------------
+
+TEST_F(EntriesDialogTest, EnterAndEscapeLeaveItOpenOkAndCloseBoxClose) {
+    Open(EntryMode::Add);
+    EXPECT_EQ(SendMessageA(dialog_, WM_COMMAND, IDOK, 0), 0);
+    EXPECT_EQ(SendMessageA(dialog_, WM_COMMAND, IDCANCEL, 0), 0);
+    EXPECT_TRUE(IsWindowVisible(dialog_));
+    EXPECT_EQ(EntriesMode, EntryMode::Add);
+    Click(dialog_, IDC_ENTRIES_OK);
+    EXPECT_FALSE(IsWindowVisible(dialog_));
+    EXPECT_EQ(EntriesMode, EntryMode::None);
+    DestroyWindow(dialog_);
+
+    Open(EntryMode::Browse);
+    SendMessageA(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindowVisible(dialog_));
+    EXPECT_EQ(EntriesMode, EntryMode::None);
+}
+
+TEST_F(EntriesDialogTest, CompactReportsOnlyWhatVacuumDid) {
+    Seed("Compact me", "text");
+    ASSERT_TRUE(CompactJournalDatabase());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    DispatchCommand(nullptr, MAKEWPARAM(IDM_COMPACT_DATABASE, 0));
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Database compacted.");
+    boxes_.Clear();
+
+    ASSERT_TRUE(WriteFileBytes(DatabasePath, std::string(2048, 'x')));
+    DispatchCommand(nullptr, MAKEWPARAM(IDM_COMPACT_DATABASE, 0));
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Compact database error!");
+}

@@ -1,0 +1,219 @@
+// The Login dialog's procedure on its real template: the password check, the
+// messages, the log lines of wrong attempts, the close box and Cancel.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "journal/text.h"
+#include "log/program_log.h"
+#include "resource.h"
+#include "settings/settings.h"
+#include "shell/shell.h"
+#include "support/ui_harness.h"
+
+namespace {
+
+// The number of log lines "YYYY-MM-DD hh:mm:ss" + event.
+int CountLines(const std::string& text, const std::string& event) {
+    const std::regex line("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d" + event);
+    int count = 0;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        if (std::regex_match(text.begin() + start, text.begin() + end, line)) ++count;
+    return count;
+}
+
+bool TakeQuit(WPARAM* code) {
+    MSG quit;
+    if (!PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return false;
+    *code = quit.wParam;
+    return true;
+}
+
+class LoginDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveDataFolder();
+        PrepareTestPaths();
+        MainWindow = nullptr;
+        SetPassword("granite");
+        LogEnabled = 1;
+        PumpMessages();
+        dialog_ = OpenTestDialog(IDD_LOGIN, LoginDlgProc);
+        ASSERT_NE(dialog_, nullptr);
+    }
+    void TearDown() override {
+        if (IsWindow(dialog_)) DestroyWindow(dialog_);
+        PumpMessages();
+        RemoveDataFolder();
+    }
+    static void SetPassword(const char* plain) {
+        ClearText(StoredPassword, sizeof StoredPassword);
+        ScrambleText(plain, StoredPassword);
+    }
+    void Type(const std::string& text) { SetDlgItemTextA(dialog_, IDC_PASSWORD, text.c_str()); }
+    std::string Log() const { return ReadFileBytes(LogPath); }
+    // Sends a key to the password field through the dialog manager.
+    void Press(WPARAM key) {
+        MSG message = {GetDlgItem(dialog_, IDC_PASSWORD), WM_KEYDOWN, key, 1, 0, {0, 0}};
+        EXPECT_TRUE(IsDialogMessageA(dialog_, &message));
+    }
+    bool Ended() const { return !IsWindowVisible(dialog_); }
+
+    HWND dialog_ = nullptr;
+    MessageBoxAnswerer boxes_;
+};
+
+}  // namespace
+
+TEST_F(LoginDialogTest, OpensEmptyWithFocusOnThePasswordField) {
+    EXPECT_EQ(WindowText(dialog_), "Larkmoor Login");
+    EXPECT_EQ(ItemText(dialog_, IDC_PASSWORD), "");
+    EXPECT_EQ(GetNextDlgTabItem(dialog_, nullptr, FALSE), GetDlgItem(dialog_, IDC_PASSWORD));
+    // No text limit is set beyond the edit control's own.
+    EXPECT_GT(SendDlgItemMessageA(dialog_, IDC_PASSWORD, EM_GETLIMITTEXT, 0, 0), 779);
+}
+
+TEST_F(LoginDialogTest, EmptyPasswordIsRequiredByOkEnterAndCloseBox) {
+    Click(dialog_, IDOK);
+    Press(VK_RETURN);
+    SendMessageA(dialog_, WM_CLOSE, 0, 0);
+    ASSERT_EQ(boxes_.Boxes().size(), 3u);
+    for (const SeenBox& box : boxes_.Boxes()) {
+        EXPECT_EQ(box.caption, "Notice");
+        EXPECT_EQ(box.text, "Password required!");
+        EXPECT_EQ(box.owner, dialog_);
+    }
+    EXPECT_FALSE(Ended());
+    EXPECT_FALSE(PathExists(LogPath));
+}
+
+TEST_F(LoginDialogTest, EachWrongAttemptShowsABoxAndWritesOneLine) {
+    for (const char* wrong : {"Granite", "GRANITE", "granit", "granite ", "wrong password"}) {
+        SCOPED_TRACE(wrong);
+        Type(wrong);
+        Click(dialog_, IDOK);
+        EXPECT_FALSE(Ended());
+        EXPECT_EQ(ItemText(dialog_, IDC_PASSWORD), wrong);  // the typed text stays
+    }
+    ASSERT_EQ(boxes_.Boxes().size(), 5u);
+    for (const SeenBox& box : boxes_.Boxes()) {
+        EXPECT_EQ(box.caption, "Notice");
+        EXPECT_EQ(box.text, "Incorrect password!");
+        EXPECT_EQ(box.owner, dialog_);
+    }
+    const std::string log = Log();
+    EXPECT_EQ(CountLines(log, " - Incorrect login password\\."), 5);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 5);
+    EXPECT_EQ(log.find('\r'), std::string::npos);
+
+    // The right password, shorter than the last wrong one, is accepted and
+    // writes nothing.
+    Type("granite");
+    Click(dialog_, IDOK);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(boxes_.Boxes().size(), 5u);
+    EXPECT_EQ(Log(), log);
+}
+
+TEST_F(LoginDialogTest, WrongAttemptsWriteNothingWhenLoggingIsOff) {
+    for (int value : {0, 2, -1}) {
+        LogEnabled = value;
+        Type("nope");
+        Click(dialog_, IDOK);
+    }
+    EXPECT_EQ(boxes_.Boxes().size(), 3u);
+    EXPECT_FALSE(PathExists(LogPath));
+}
+
+TEST_F(LoginDialogTest, TheLogLineIsWrittenAfterTheBoxIsClosed) {
+    // A log that cannot be opened shows its own box: it comes second.
+    CreateDirectoryA(LogPath, nullptr);
+    Type("nope");
+    Click(dialog_, IDOK);
+    ASSERT_EQ(boxes_.Boxes().size(), 2u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Incorrect password!");
+    EXPECT_EQ(boxes_.Boxes()[1].text, "Program log write error!") << boxes_.Boxes()[1].caption;
+    EXPECT_FALSE(Ended());
+}
+
+TEST_F(LoginDialogTest, RightPasswordEndsTheDialogByOkEnterOrCloseBox) {
+    Type("granite");
+    Click(dialog_, IDOK);
+    EXPECT_TRUE(Ended());
+    DestroyWindow(dialog_);
+
+    for (int way = 0; way < 2; ++way) {
+        dialog_ = OpenTestDialog(IDD_LOGIN, LoginDlgProc);
+        Type("granite");
+        if (way == 0)
+            Press(VK_RETURN);
+        else
+            SendMessageA(dialog_, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(Ended()) << way;
+        DestroyWindow(dialog_);
+    }
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_FALSE(PathExists(LogPath));
+    WPARAM code;
+    EXPECT_FALSE(TakeQuit(&code));
+}
+
+TEST_F(LoginDialogTest, OnlyTheFirst779BytesAreCompared) {
+    const std::string stored(kTextSize - 1, 'p');
+    SetPassword(stored.c_str());
+    Type(stored + "beyond the buffer");
+    Click(dialog_, IDOK);
+    EXPECT_TRUE(Ended());
+
+    DestroyWindow(dialog_);
+    dialog_ = OpenTestDialog(IDD_LOGIN, LoginDlgProc);
+    Type(stored.substr(1));
+    Click(dialog_, IDOK);
+    EXPECT_FALSE(Ended());
+    EXPECT_EQ(boxes_.Boxes().size(), 1u);
+}
+
+TEST_F(LoginDialogTest, CancelAndEscapeAskTheProgramToEnd) {
+    Type("granite");
+    Click(dialog_, IDCANCEL);
+    WPARAM code = 99;
+    ASSERT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(code, 0u);
+    // The dialog's own loop closes it when it meets the quit message.
+    EXPECT_FALSE(Ended());
+
+    Press(VK_ESCAPE);
+    code = 99;
+    ASSERT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_FALSE(PathExists(LogPath));
+}
+
+TEST_F(LoginDialogTest, OtherCommandsAndNotificationsDoNothing) {
+    Type("granite");
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_SETFOCUS), 0);
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_DBLCLK), 0);
+    SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_PASSWORD, EN_CHANGE), 0);
+    EXPECT_FALSE(Ended());
+    WPARAM code;
+    EXPECT_FALSE(TakeQuit(&code));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(LoginDialogTest, DamagedSettingsFileStillAcceptsTheInitialPassword) {
+    // A settings file cut off before the password line.
+    WriteFileBytes(SettingsPath, "12\n34\n500\n400\n0\n1\n0\n");
+    SetPassword("something else");
+    LoadSettings();
+    EXPECT_EQ(AutoLogin, 0);
+    Type("");
+    Click(dialog_, IDOK);  // still no way in without a password
+    Type("granite");
+    Click(dialog_, IDOK);
+    EXPECT_TRUE(Ended());
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Password required!");
+}

@@ -1,0 +1,290 @@
+// The startup screen and the About box with their real templates and
+// procedures, under Wine: the startup screen ends on its own timer and
+// nothing else ends it sooner; the About box ends only by OK or a close
+// request, with the keyboard focus on its Visit button.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "product.h"
+#include "resource.h"
+#include "shell/shell.h"
+#include "support/ui_harness.h"
+
+namespace {
+
+// Runs a dialog modally, as the program does, while a thread timer plays a
+// script against it from inside the dialog's own modal loop: step i runs at
+// about (i + 1) * 100 ms. A dialog still open after the last step is ended
+// with the result kForcedEnd, so a test can never hang.
+constexpr INT_PTR kForcedEnd = 99;
+
+struct ModalScript {
+    std::vector<std::function<void(HWND)>> steps;
+    std::size_t next = 0;
+    HWND dialog = nullptr;
+    std::vector<WPARAM> commands;  // WM_COMMAND parameters sent to the dialog
+};
+ModalScript* Script = nullptr;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
+        Script->dialog = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK PlayStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (Script->dialog == nullptr) EnumThreadWindows(GetCurrentThreadId(), FindDialog, 0);
+    if (Script->dialog == nullptr || !IsWindow(Script->dialog)) return;
+    if (Script->next < Script->steps.size())
+        Script->steps[Script->next++](Script->dialog);
+    else if (Script->next++ == Script->steps.size())
+        EndDialog(Script->dialog, kForcedEnd);
+}
+
+LRESULT CALLBACK WatchCommands(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && Script != nullptr && message->hwnd == Script->dialog &&
+        message->message == WM_COMMAND)
+        Script->commands.push_back(message->wParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Returns the dialog's result and how long it stayed open, in milliseconds.
+INT_PTR RunModal(int templateId, DLGPROC procedure, ModalScript* script, DWORD* elapsed) {
+    Script = script;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchCommands, nullptr, GetCurrentThreadId());
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, PlayStep);
+    const DWORD start = GetTickCount();
+    const INT_PTR result =
+        DialogBoxParamA(Instance, MAKEINTRESOURCEA(templateId), nullptr, procedure, 0);
+    *elapsed = GetTickCount() - start;
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(hook);
+    Script = nullptr;
+    return result;
+}
+
+void Wait(HWND) {}
+
+void PressKey(HWND dialog, WPARAM key) {
+    PostMessageA(dialog, WM_KEYDOWN, key, 1);
+    PostMessageA(dialog, WM_KEYUP, key, 0xC0000001);
+}
+
+bool Saw(const ModalScript& script, WPARAM command) {
+    for (WPARAM seen : script.commands)
+        if (seen == command) return true;
+    return false;
+}
+
+class StartupScreenTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
+        PumpMessages();
+    }
+    HWND Open() {
+        dialog_ = OpenTestDialog(IDD_STARTUP, StartupScreenDlgProc);
+        return dialog_;
+    }
+    HWND dialog_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(StartupScreenTest, ShowsTheClassIconAndArmsTimerTwo) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, IDC_PRODUCT_ICON, STM_GETICON, 0, 0)),
+              ClassIcon);
+    // Timer 2 exists on the dialog: killing it succeeds once.
+    EXPECT_TRUE(KillTimer(dialog, 2));
+    EXPECT_FALSE(KillTimer(dialog, 2));
+}
+
+TEST_F(StartupScreenTest, CloseRequestEndsItAndStopsItsTimer) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(dialog)) << "EndDialog hides a modeless dialog";
+    EXPECT_FALSE(KillTimer(dialog, 2)) << "the timer went with the close";
+}
+
+TEST_F(StartupScreenTest, CommandsAreIgnored) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    for (WPARAM command : {WPARAM{IDOK}, WPARAM{IDCANCEL}, WPARAM{IDC_PRODUCT_ICON}}) {
+        EXPECT_EQ(StartupScreenDlgProc(dialog, WM_COMMAND, command, 0), FALSE) << command;
+        EXPECT_TRUE(IsWindowVisible(dialog)) << command;
+    }
+}
+
+TEST_F(StartupScreenTest, TimerMessageClosesIt) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(StartupScreenDlgProc(dialog, WM_TIMER, 2, 0), TRUE);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+}
+
+// The real thing: run modally as at start-up, press Enter and Escape while it
+// shows; it stays for its 1.5 seconds regardless and then closes itself.
+TEST(StartupScreenModal, EndsItselfAfterItsTimerWhileEnterAndEscapeDoNothing) {
+    bool visibleAfterOneSecond = false;
+    ModalScript script;
+    script.steps = {
+        Wait,
+        [](HWND dialog) { PressKey(dialog, VK_RETURN); },
+        Wait,
+        [](HWND dialog) { PressKey(dialog, VK_ESCAPE); },
+        Wait, Wait, Wait, Wait, Wait,
+        [&](HWND dialog) { visibleAfterOneSecond = IsWindowVisible(dialog) != FALSE; },
+    };
+    // Steps beyond the timer's 1.5 seconds keep the script alive until 5 s.
+    for (int i = 0; i < 40; ++i) script.steps.push_back(Wait);
+    DWORD elapsed = 0;
+    const INT_PTR result = RunModal(IDD_STARTUP, StartupScreenDlgProc, &script, &elapsed);
+
+    EXPECT_EQ(result, 0) << "ended by itself, not by the script's time-out";
+    EXPECT_TRUE(Saw(script, IDOK)) << "Enter reached the dialog as IDOK";
+    EXPECT_TRUE(Saw(script, IDCANCEL)) << "Escape reached the dialog as IDCANCEL";
+    EXPECT_TRUE(visibleAfterOneSecond);
+    EXPECT_GE(elapsed, 1400u);
+    EXPECT_LT(elapsed, 4000u);
+}
+
+// ----------------------------------------------------------------- About box
+
+namespace {
+
+WPARAM Click(int id) {
+    return MAKEWPARAM(id, BN_CLICKED);
+}
+
+void PostClick(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, Click(id), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+struct AboutAction {
+    const char* name;
+    std::function<void(HWND)> act;
+    bool closes;
+};
+
+// Width in pixels of the text in the control's own font.
+int TextWidth(HWND control) {
+    char text[256] = {};
+    GetWindowTextA(control, text, sizeof text);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
+int ClientWidth(HWND control) {
+    RECT rect;
+    GetClientRect(control, &rect);
+    return rect.right - rect.left;
+}
+
+// The static control that shows the given text.
+HWND LabelWithText(HWND dialog, const char* text) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowText(child) == text) return child;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(AboutBoxModal, OpensWithClassIconAndFocusOnVisitThenOkCloses) {
+    HICON icon = nullptr;
+    int focused = 0;
+    ModalScript script;
+    script.steps = {
+        [&](HWND dialog) {
+            icon = reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, IDC_PRODUCT_ICON, STM_GETICON, 0, 0));
+            focused = GetDlgCtrlID(GetFocus());
+        },
+        [](HWND dialog) { PostClick(dialog, IDOK); },
+        Wait, Wait, Wait,
+    };
+    DWORD elapsed = 0;
+    EXPECT_EQ(RunModal(IDD_ABOUT, AboutDlgProc, &script, &elapsed), 0);
+    EXPECT_EQ(icon, ClassIcon);
+    EXPECT_EQ(focused, IDC_VISIT_WEB_PAGE);
+}
+
+TEST(AboutBoxModal, OnlyOkAndCloseRequestsEndIt) {
+    const AboutAction actions[] = {
+        {"click on OK", [](HWND dialog) { PostClick(dialog, IDOK); }, true},
+        {"Enter on OK",
+         [](HWND dialog) {
+             SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
+             PressKey(dialog, VK_RETURN);
+         },
+         true},
+        {"close box", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }, true},
+        {"Escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }, false},
+        {"IDCANCEL command", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }, false},
+        {"OK with a notification other than a click",
+         [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_SETFOCUS), 0); }, false},
+    };
+    for (const AboutAction& action : actions) {
+        SCOPED_TRACE(action.name);
+        bool stillOpen = false;
+        ModalScript script;
+        script.steps = {Wait, action.act, Wait, Wait,
+                        [&](HWND dialog) { stillOpen = IsWindowVisible(dialog) != FALSE; }};
+        DWORD elapsed = 0;
+        const INT_PTR result = RunModal(IDD_ABOUT, AboutDlgProc, &script, &elapsed);
+        if (action.closes) {
+            EXPECT_EQ(result, 0) << "closed by the dialog itself";
+        } else {
+            EXPECT_TRUE(stillOpen);
+            EXPECT_EQ(result, kForcedEnd);
+        }
+    }
+}
+
+TEST(AboutBoxModal, EscapeReachesTheDialogAsCancelAndIsIgnored) {
+    ModalScript script;
+    script.steps = {Wait, [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }, Wait, Wait};
+    DWORD elapsed = 0;
+    EXPECT_EQ(RunModal(IDD_ABOUT, AboutDlgProc, &script, &elapsed), kForcedEnd);
+    EXPECT_TRUE(Saw(script, IDCANCEL));
+}
+
+// The owner's notice and the web page address are ours to choose: they must
+// fit their controls on one line, in the dialogs' real font.
+TEST(StartupAboutLayout, NoticeAndAddressFitTheirControls) {
+    for (int templateId : {IDD_STARTUP, IDD_ABOUT}) {
+        SCOPED_TRACE(templateId);
+        HWND dialog = OpenTestDialog(templateId,
+                                     templateId == IDD_STARTUP ? StartupScreenDlgProc : AboutDlgProc);
+        ASSERT_NE(dialog, nullptr);
+        HWND notice = LabelWithText(dialog, LARKMOOR_OWNER_NOTICE);
+        ASSERT_NE(notice, nullptr);
+        EXPECT_LE(TextWidth(notice), ClientWidth(notice));
+        HWND version = LabelWithText(dialog, "Larkmoor version 1.1");
+        ASSERT_NE(version, nullptr);
+        EXPECT_LE(TextWidth(version), ClientWidth(version));
+        if (templateId == IDD_ABOUT) {
+            HWND visit = GetDlgItem(dialog, IDC_VISIT_WEB_PAGE);
+            EXPECT_LE(TextWidth(visit) + 8, ClientWidth(visit)) << "room for the button's frame";
+        }
+        DestroyWindow(dialog);
+        PumpMessages();
+    }
+}

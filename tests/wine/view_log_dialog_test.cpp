@@ -1,0 +1,211 @@
+// The View Program Log dialog's procedure on its real template: the list of
+// log lines with the newest in view, deleting the log, a missing log, a long
+// log, and a folder that cannot be opened.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "journal/text.h"
+#include "log/log_file.h"
+#include "log/program_log.h"
+#include "resource.h"
+#include "shell/paths.h"
+#include "shell/shell.h"
+#include "support/ui_harness.h"
+
+namespace {
+
+class ViewLogDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveDataFolder();
+        PrepareTestPaths();
+        MainWindow = nullptr;
+    }
+    void TearDown() override {
+        if (IsWindow(dialog_)) DestroyWindow(dialog_);
+        PumpMessages();
+        RemoveDataFolder();
+    }
+    void Open() {
+        dialog_ = OpenTestDialog(IDD_VIEW_LOG, ViewLogDlgProc);
+        ASSERT_NE(dialog_, nullptr);
+        list_ = GetDlgItem(dialog_, IDC_LOG_LIST);
+    }
+    int Count() const { return static_cast<int>(SendMessageA(list_, LB_GETCOUNT, 0, 0)); }
+    std::string Item(int index) const {
+        char text[kTextSize + 8] = {};
+        if (SendMessageA(list_, LB_GETTEXTLEN, index, 0) >= static_cast<LRESULT>(sizeof text))
+            return "(too long)";
+        SendMessageA(list_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    // The item is wholly inside the list's client area.
+    bool InView(int index) const {
+        RECT item;
+        RECT client;
+        SendMessageA(list_, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+        GetClientRect(list_, &client);
+        return item.top >= client.top && item.bottom <= client.bottom;
+    }
+    bool DeleteEnabled() const { return IsWindowEnabled(GetDlgItem(dialog_, IDC_DELETE_LOG)); }
+    bool Ended() const { return !IsWindowVisible(dialog_); }
+
+    HWND dialog_ = nullptr;
+    HWND list_ = nullptr;
+    MessageBoxAnswerer boxes_;
+};
+
+std::string NumberedLog(int count) {
+    std::string text;
+    char line[64];
+    for (int i = 1; i <= count; ++i) {
+        std::snprintf(line, sizeof line, "2024-03-15 14:05:09 - Session Start %d\n", i);
+        text += line;
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(ViewLogDialogTest, ListsTheLinesInFileOrderWithTheNewestInView) {
+    ASSERT_TRUE(WriteFileBytes(LogPath, NumberedLog(200)));
+    Open();
+    EXPECT_EQ(WindowText(dialog_), "Larkmoor: View Program Log");
+    ASSERT_EQ(Count(), 200);
+    EXPECT_EQ(Item(0), "2024-03-15 14:05:09 - Session Start 1");
+    EXPECT_EQ(Item(199), "2024-03-15 14:05:09 - Session Start 200");
+    EXPECT_TRUE(InView(199));
+    EXPECT_FALSE(InView(0));
+    EXPECT_TRUE(DeleteEnabled());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(ViewLogDialogTest, ShowsLinesWrittenByTheProgramAndByHand) {
+    LogSessionStart();
+    LogIncorrectPassword();
+    std::string log = ReadFileBytes(LogPath);
+    log += "typed by hand\r\nno line feed at the end";
+    WriteFileBytes(LogPath, log);
+    Open();
+    ASSERT_EQ(Count(), 4);
+    EXPECT_EQ(Item(0).substr(19), " - Session Start");
+    EXPECT_EQ(Item(1).substr(19), " - Incorrect login password.");
+    EXPECT_EQ(Item(2), "typed by hand");
+    EXPECT_EQ(Item(3), "no line feed at the end");
+}
+
+TEST_F(ViewLogDialogTest, MissingOrEmptyLogShowsAnEmptyList) {
+    Open();
+    EXPECT_EQ(Count(), 0);
+    EXPECT_FALSE(DeleteEnabled());
+    Click(dialog_, IDOK);
+    EXPECT_TRUE(Ended());
+    DestroyWindow(dialog_);
+
+    WriteFileBytes(LogPath, "");
+    Open();
+    EXPECT_EQ(Count(), 0);
+    EXPECT_TRUE(DeleteEnabled());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(ViewLogDialogTest, DeleteAsksFirstThenDeletesAndEmptiesTheList) {
+    WriteFileBytes(LogPath, NumberedLog(3));
+    Open();
+    SetFocus(GetDlgItem(dialog_, IDC_DELETE_LOG));
+
+    boxes_.QueueAnswer(IDNO);
+    Click(dialog_, IDC_DELETE_LOG);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_TRUE(boxes_.Boxes()[0].yesNo);
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Delete the program log? Its lines cannot be brought back.");
+    EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
+    EXPECT_EQ(Count(), 3);
+    EXPECT_TRUE(PathExists(LogPath));
+
+    boxes_.QueueAnswer(IDYES);
+    Click(dialog_, IDC_DELETE_LOG);
+    EXPECT_EQ(boxes_.Boxes().size(), 2u);
+    EXPECT_FALSE(PathExists(LogPath));
+    EXPECT_EQ(Count(), 0);
+    EXPECT_FALSE(DeleteEnabled());
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, IDOK));
+    EXPECT_FALSE(Ended());
+
+    // The next event starts a new log with its one line.
+    LogSessionEnd();
+    const std::string log = ReadFileBytes(LogPath);
+    EXPECT_EQ(log.size(), 34u);
+    EXPECT_EQ(log.substr(19), " - Session End\n");
+}
+
+TEST_F(ViewLogDialogTest, LogThatCannotBeDeletedSaysSo) {
+    WriteFileBytes(LogPath, NumberedLog(2));
+    SetFileAttributesA(LogPath, FILE_ATTRIBUTE_READONLY);
+    Open();
+    Click(dialog_, IDC_DELETE_LOG);
+    SetFileAttributesA(LogPath, FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(boxes_.Boxes().size(), 2u);
+    EXPECT_EQ(boxes_.Boxes()[1].text, "The program log could not be deleted.");
+    EXPECT_EQ(Count(), 2);
+    EXPECT_TRUE(DeleteEnabled());
+}
+
+TEST_F(ViewLogDialogTest, LongLogShowsItsNewestLinesUnderANote) {
+    const int total = static_cast<int>(kShownLogLines) + 2345;
+    WriteFileBytes(LogPath, NumberedLog(total));
+    Open();
+    ASSERT_EQ(Count(), static_cast<int>(kShownLogLines) + 1);
+    EXPECT_EQ(Item(0), "(2345 older lines are not shown)");
+    EXPECT_EQ(Item(1), "2024-03-15 14:05:09 - Session Start 2346");
+    EXPECT_EQ(Item(Count() - 1), "2024-03-15 14:05:09 - Session Start " + std::to_string(total));
+    EXPECT_TRUE(InView(Count() - 1));
+}
+
+TEST_F(ViewLogDialogTest, LongLinesAreCutAndScrollSideways) {
+    WriteFileBytes(LogPath, std::string(5000, 'w') + "\nshort\n");
+    Open();
+    ASSERT_EQ(Count(), 2);
+    EXPECT_EQ(Item(0), std::string(kShownLineLength - 3, 'w') + "...");
+    RECT client;
+    GetClientRect(list_, &client);
+    EXPECT_GT(SendMessageA(list_, LB_GETHORIZONTALEXTENT, 0, 0), client.right);
+}
+
+TEST_F(ViewLogDialogTest, FolderThatCannotBeOpenedSaysSo) {
+    JoinPath(DataFolder, sizeof DataFolder, DataFolderPath().c_str(), "\\no such folder");
+    Open();
+    Click(dialog_, IDC_BROWSE_LOG_FOLDER);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "The log folder could not be opened.");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+    EXPECT_FALSE(Ended());
+}
+
+TEST_F(ViewLogDialogTest, OkEscapeAndCloseBoxEndTheDialog) {
+    for (int way = 0; way < 3; ++way) {
+        Open();
+        if (way == 0) Click(dialog_, IDOK);
+        if (way == 1) {
+            MSG message = {list_, WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
+            IsDialogMessageA(dialog_, &message);
+        }
+        if (way == 2) SendMessageA(dialog_, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(Ended()) << way;
+        DestroyWindow(dialog_);
+    }
+}
+
+// Not a test: prints how long a log of a million lines takes to open.
+// Run with --gtest_also_run_disabled_tests --gtest_filter=*Benchmark*.
+TEST_F(ViewLogDialogTest, DISABLED_BenchmarkMillionLineLog) {
+    WriteFileBytes(LogPath, NumberedLog(1000000));
+    const DWORD start = GetTickCount();
+    Open();
+    const DWORD elapsed = GetTickCount() - start;
+    std::printf("opening a log of 1000000 lines: %lu ms, %d items\n",
+                static_cast<unsigned long>(elapsed), Count());
+}
