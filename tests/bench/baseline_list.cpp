@@ -1,8 +1,8 @@
 // Browse baseline: the Entries dialog template (the same list box, sorted,
 // the same size and styles) filled with the same subjects as the program
 // lists, with no database work in the timed part. The subjects are read
-// from the journal file given on the command line once, at start-up, before
-// the window shows.
+// with the program's own listing statement from the journal file given on
+// the command line once, at start-up, before the window shows.
 //
 // The main window answers three commands (see bench_ids.h); each opens the
 // dialog modally and fills the list in WM_INITDIALOG, then selects the first
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/bench_ids.h"
+#include "journal/journal_store.h"
 #include "resource.h"
 
 namespace {
@@ -24,7 +25,7 @@ namespace {
 HINSTANCE ProgramInstance;
 HWND TextView;
 
-// The subjects in the database's order (ORDER BY dbsubject: byte order) and
+// The subjects in the order the program's listing statement gives them and
 // in the list box's own order (its case-blind comparison).
 std::vector<std::string> QueryOrder;
 std::vector<std::string> ListOrder;
@@ -37,13 +38,14 @@ bool ReadSubjects(const char* path) {
         return false;
     }
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT dbsubject FROM dbtable ORDER BY dbsubject;", -1, &statement,
-                           nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, kListSubjectsStatement, -1, &statement, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return false;
     }
+    // The subject is the statement's last column.
+    const int column = sqlite3_column_count(statement) - 1;
     while (sqlite3_step(statement) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(statement, 0);
+        const unsigned char* text = sqlite3_column_text(statement, column);
         QueryOrder.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "");
         SubjectBytes += QueryOrder.back().size() + 1;
     }

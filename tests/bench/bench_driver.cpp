@@ -25,17 +25,12 @@
 #include <vector>
 
 #include "bench/bench_ids.h"
+#include "journal/journal_store.h"
 #include "journal/text.h"
 #include "resource.h"
 #include "support/files.h"
 
 namespace {
-
-// Statements as the program runs them, timed here through SQLite alone.
-const char kListStatement[] = "SELECT dbsubject FROM dbtable ORDER BY dbsubject;";
-const char kSearchFormat[] =
-    "SELECT dbsubject FROM dbtable WHERE dbsubject LIKE '%s%%' OR dbsubject LIKE '%%%s%%' OR "
-    "dbsubject LIKE '%%%s';";
 
 constexpr double kStartTimeout = 30.0;
 constexpr double kStepTimeout = 120.0;
@@ -477,8 +472,8 @@ void CheckListOrder(Process& larkmoor, Process& baseline, const Journal& journal
         }
         const bool same = a == b;
         Check("list-order-" + std::to_string(journal.entries), same,
-              same ? std::to_string(a.size()) + " lines, line for line as a plain sorted fill"
-                   : "differs from a plain sorted fill at line " + std::to_string(differ) +
+              same ? std::to_string(a.size()) + " lines, line for line as one LB_ADDSTRING a row gives"
+                   : "differs from one LB_ADDSTRING a row at line " + std::to_string(differ) +
                          " (" + std::to_string(a.size()) + " vs " + std::to_string(b.size()) +
                          " lines)");
     }
@@ -542,9 +537,9 @@ void RunBrowseAndSearch(const Journal& journal) {
         return;
     }
 
+    // The program's own statements, timed through SQLite alone.
     char statement[512];
-    std::snprintf(statement, sizeof statement, kSearchFormat, journal.searchText.c_str(),
-                  journal.searchText.c_str(), journal.searchText.c_str());
+    BuildSearchStatement(statement, sizeof statement, journal.searchText.c_str());
 
     bool browseWorks = true;
     for (int run = 0; run < runs; ++run) {
@@ -563,7 +558,7 @@ void RunBrowseAndSearch(const Journal& journal) {
         CloseEntries(filled);
         filled = TimeBrowse(baseline, kFillByAppending, "browse." + size + ".append");
         CloseEntries(filled);
-        const double query = TimeQuery(scratch, kListStatement);
+        const double query = TimeQuery(scratch, kListSubjectsStatement);
         if (query >= 0) Sample("browse." + size + ".sqlite", query);
     }
     if (journal.entries <= 10000) {

@@ -9,8 +9,8 @@ constexpr const char kBaselineListClass[] = "LarkmoorBenchList";
 // template and fills its subject list:
 // - with LB_ADDSTRING in the list's own order, redraw off and the storage
 //   reserved: the standard way to fill a sorted list box quickly;
-// - with LB_ADDSTRING in the database's order of subjects and nothing else:
-//   what a plain fill from the query does;
+// - with LB_ADDSTRING in the order the program's listing statement gives,
+//   and nothing else: what a plain fill from the query leaves in the list;
 // - by appending the lines, already in the list's order, with
 //   LB_INSERTSTRING at the end (redraw off, storage reserved): the list box
 //   then compares nothing, the least any fill of these lines can cost.
