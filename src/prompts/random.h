@@ -23,7 +23,10 @@ constexpr std::uint8_t kInitialRandomHigh = 0x1D;
 constexpr std::uint32_t kNoPromptIndex = 0xFFFFFFFF;
 
 // Redraws one pick may make before it settles for the index after the last
-// one. The generator never needs nearly as many (see PickPromptIndex).
+// one, so that no pick can run without end. A bound that is never reached in
+// practice: tried from every state a pick can start in (every seed, every
+// high part, every toggle pair), a pick among 2 to 7 prompts took at most 28
+// draws.
 constexpr std::uint32_t kRedrawLimit = 1000;
 
 // Puts the generator and LastPromptIndex back to their values at program start.

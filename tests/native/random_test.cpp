@@ -67,14 +67,6 @@ protected:
 
 }  // namespace
 
-TEST_F(RandomTest, ProgramStartValues) {
-    EXPECT_EQ(RandomLow, 0x03B649F6u);
-    EXPECT_EQ(RandomHigh, 0x1D);
-    EXPECT_EQ(SwapToggle, 0);
-    EXPECT_EQ(RotateToggle, 0);
-    EXPECT_EQ(LastPromptIndex, 0u);
-}
-
 TEST_F(RandomTest, WorkedExampleDrawByDraw) {
     SeedRandom(0x00001234);
     ASSERT_EQ(RandomLow, 0x37A47DC2u);
