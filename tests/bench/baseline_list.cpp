@@ -4,10 +4,11 @@
 // with the program's own listing statement from the journal file given on
 // the command line once, at start-up, before the window shows.
 //
-// The main window answers three commands (see bench_ids.h); each opens the
-// dialog modally and fills the list in WM_INITDIALOG, then selects the first
-// line and fills the four record fields, so that the benchmark sees the
-// record number field filled exactly as it does in the program.
+// The main window answers three fill commands (see bench_ids.h); each opens
+// the dialog modally and fills the list in WM_INITDIALOG, then selects the
+// first line and fills the four record fields, so that the benchmark sees
+// the record number field filled exactly as it does in the program. A fourth
+// command shows the compaction's notice box alone.
 #include <windows.h>
 
 #include <sqlite3.h>
@@ -113,12 +114,12 @@ INT_PTR CALLBACK FilledDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
             FillInQueryOrder(list);
         if (SendMessageA(list, LB_GETCOUNT, 0, 0) > 0) {
             SendMessageA(list, LB_SETCURSEL, 0, 0);
-            char subject[1024] = {};
-            if (SendMessageA(list, LB_GETTEXTLEN, 0, 0) < static_cast<LRESULT>(sizeof subject))
-                SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(subject));
+            WCHAR subject[1024] = {};
+            if (SendMessageW(list, LB_GETTEXTLEN, 0, 0) < 1024)
+                SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(subject));
             SetDlgItemTextA(dialog, IDC_RECORD_NUMBER, "1");
             SetDlgItemTextA(dialog, IDC_DATE, "2026-01-01 00:00:00");
-            SetDlgItemTextA(dialog, IDC_SUBJECT, subject);
+            SetDlgItemTextW(dialog, IDC_SUBJECT, subject);
             SetDlgItemTextA(dialog, IDC_ENTRY_TEXT, kBaselineLine);
         }
         return TRUE;
@@ -145,6 +146,8 @@ LRESULT CALLBACK BaselineWndProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     case WM_COMMAND:
+        if (LOWORD(wParam) == kShowNotice)
+            MessageBoxA(window, "Database compacted.", "Notice", MB_ICONINFORMATION);
         if (LOWORD(wParam) == kFillInListOrder || LOWORD(wParam) == kFillInQueryOrder ||
             LOWORD(wParam) == kFillByAppending)
             DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ENTRIES), window, FilledDlgProc,

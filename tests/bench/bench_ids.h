@@ -17,6 +17,10 @@ constexpr const char kBaselineListClass[] = "LarkmoorBenchList";
 constexpr int kFillInListOrder = 0x7001;
 constexpr int kFillInQueryOrder = 0x7002;
 constexpr int kFillByAppending = 0x7003;
+// Shows the compaction's notice box ("Database compacted.", caption
+// "Notice", information icon) and nothing else: the floor of a command that
+// ends in a notice.
+constexpr int kShowNotice = 0x7004;
 
 // The text the start-up baseline shows, in place of a prompt.
 constexpr const char kBaselineLine[] = "Write down one idea you had today, however small.";

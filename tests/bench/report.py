@@ -124,6 +124,7 @@ def main():
     print("5 Compact database, 10,000 entries after deleting half")
     row("Larkmoor, command to the notice", "compact.10000.larkmoor")
     row("baseline: VACUUM, SQLite alone", "compact.10000.sqlite", "compact.10000.larkmoor", True)
+    row("for reference: the notice box alone", "compact.notice", "compact.10000.larkmoor", True)
     print("6 Size")
     memory_row("Peak working set after Browse, 100,000 entries", "memory.100000.larkmoor")
     memory_row("baseline: the list box baseline after its fill", "memory.100000.listbox",
