@@ -6,7 +6,7 @@ measurement with its median, min and max and its ratio to the baselines of
 the same run, then one line per target. Exits 1 when a target was missed,
 could not be measured, or a behaviour check failed.
 
-Usage: report.py DRIVER_OUTPUT --exe WIN32_EXE [--title TEXT]
+Usage: report.py DRIVER_OUTPUT --exe WIN32_EXE [--title TEXT] [--load TEXT]
 """
 import argparse
 import os
@@ -45,6 +45,7 @@ def main():
     parser.add_argument("output")
     parser.add_argument("--exe", required=True)
     parser.add_argument("--title", default="")
+    parser.add_argument("--load", default="", help="the machine's load averages, for the header")
     args = parser.parse_args()
     samples, values, notes, checks = load(args.output)
 
@@ -57,6 +58,8 @@ def main():
         return a / b if a is not None and b else None
 
     print(f"Larkmoor benchmark{': ' + args.title if args.title else ''}")
+    if args.load:
+        print(f"Load averages (1, 5, 15 min): {args.load}")
     print("Times are medians of the runs, with their min and max; each ratio is the row's")
     print("median over its baseline's median, measured in the same run.")
     print()
@@ -96,6 +99,8 @@ def main():
     print("1 Start-up, process start to the first prompt")
     row("Larkmoor", "startup.larkmoor")
     row("baseline: minimal Win32 window with an edit", "startup.window", "startup.larkmoor", True)
+    row("for reference: with the program's manifest", "startup.window6",
+        "startup.larkmoor", True)
     sizes = [1000, 10000, 100000]
     print("2 Browse, command to the first record shown")
     for n in sizes:
