@@ -28,7 +28,8 @@ int SkipBlanks(std::FILE* file) {
 // Reads one signed decimal number and the white space after it, as the
 // format "%d\n" would. Values beyond the range of int are held at its ends.
 // On failure the field is left alone and the offending byte stays unread.
-bool ReadNumber(std::FILE* file, int* field) {
+// The byte that ended the digits goes to *ender (EOF when the file ended).
+bool ReadNumber(std::FILE* file, int* field, int* ender) {
     int c = SkipBlanks(file);
     bool negative = false;
     if (c == '-' || c == '+') {
@@ -47,6 +48,7 @@ bool ReadNumber(std::FILE* file, int* field) {
     if (value > INT_MAX) value = INT_MAX;
     if (value < INT_MIN) value = INT_MIN;
     *field = static_cast<int>(value);
+    *ender = c;
     if (c != EOF && IsBlank(c)) c = SkipBlanks(file);
     if (c != EOF) std::ungetc(c, file);
     return true;
@@ -74,7 +76,12 @@ void ReadSettingsFrom(std::FILE* file) {
     int* const fields[] = {&WindowLeft,        &WindowTop,  &WindowWidth, &WindowHeight,
                            &ShowStartupScreen, &LogEnabled, &AutoLogin};
     bool allNumbersRead = true;
-    for (int* field : fields) allNumbersRead = ReadNumber(file, field) && allNumbersRead;
+    int ender = EOF;
+    for (int* field : fields) allNumbersRead = ReadNumber(file, field, &ender) && allNumbersRead;
+    // The program ends its lines with a line feed alone. A carriage return
+    // after the last number means the file was saved by an editor with CR LF
+    // line ends, and then the password line ends in one too.
+    const bool crLfLines = allNumbersRead && ender == '\r';
 
     // After seven good numbers the blanks before the password line are already
     // gone; after a damaged number they may not be. Skipping them here keeps
@@ -90,6 +97,7 @@ void ReadSettingsFrom(std::FILE* file) {
     }
     std::size_t length = std::strlen(line);
     if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
+    if (crLfLines && length > 0 && line[length - 1] == '\r') line[--length] = '\0';
     // An empty password can never be typed at the login (it is refused before
     // any comparison), so an empty password line would lock the user out. So
     // would a damaged number line: the numbers stop there, and the line read
