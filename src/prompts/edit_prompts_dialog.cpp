@@ -1,13 +1,161 @@
-// Placeholder until this dialog is built: it opens and closes.
-#include "prompts/prompts.h"
+// The Edit Brainstorm Prompts dialog: the whole prompts file in one
+// multi-line field. OK writes the file and reads the prompts again; Cancel,
+// Escape and the close box leave the file and the prompts as they were.
+#include <shlwapi.h>
 
-INT_PTR CALLBACK EditPromptsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "prompts/prompt_file.h"
+#include "prompts/prompts.h"
+#include "resource.h"
+#include "shell/paths.h"
+#include "shell/shell.h"
+
+namespace {
+
+// A larger file is refused rather than loaded into the field.
+constexpr long kMaxEditedFileSize = 16L * 1024 * 1024;
+
+// The new contents are written beside the prompts file under this name and
+// then moved over it, so that a failure part-way leaves the old file whole.
+constexpr char kNewFileSuffix[] = ".new";
+
+enum class FileRead { Read, Missing, TooLarge, Failed };
+
+FileRead ReadPromptsFile(std::string* bytes) {
+    if (!PathFileExistsA(PromptsPath)) return FileRead::Missing;
+    std::FILE* file = std::fopen(PromptsPath, "rb");
+    if (file == nullptr) return FileRead::Failed;
+    FileRead result = FileRead::Read;
+    char chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (bytes->size() + got > static_cast<std::size_t>(kMaxEditedFileSize)) {
+            result = FileRead::TooLarge;
+            break;
+        }
+        bytes->append(chunk, got);
+    }
+    if (result == FileRead::Read && std::ferror(file)) result = FileRead::Failed;
+    std::fclose(file);
+    return result;
+}
+
+bool WriteAll(HANDLE file, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const std::size_t left = text.size() - done;
+        const DWORD part = left > 0x100000 ? 0x100000 : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(file, text.data() + done, part, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// Writes text as the new prompts file: first to a file of its own, flushed
+// to the disk, which then replaces the old one in a single move.
+bool WritePromptsFile(const std::string& text) {
+    char newPath[kTextSize];
+    if (!JoinPath(newPath, sizeof newPath, PromptsPath, kNewFileSuffix)) return false;
+    HANDLE file = CreateFileA(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool written = WriteAll(file, text);
+    written = FlushFileBuffers(file) && written;
+    written = CloseHandle(file) && written;
+    if (written &&
+        MoveFileExA(newPath, PromptsPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(newPath);
+    return false;
+}
+
+std::string FieldText(HWND field) {
+    const int length = GetWindowTextLengthA(field);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+    const int got = GetWindowTextA(field, &text[0], length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void ShowPromptCount(HWND dialog) {
+    const std::string text = FieldText(GetDlgItem(dialog, IDC_PROMPTS_TEXT));
+    const std::size_t count = CountPrompts(text.data(), text.size());
+    char label[64];
+    std::snprintf(label, sizeof label, count == 1 ? "%lu prompt" : "%lu prompts",
+                  static_cast<unsigned long>(count));
+    SetDlgItemTextA(dialog, IDC_PROMPTS_COUNT, label);
+}
+
+void ShowFileMessage(HWND owner, const char* what) {
+    char text[2 * kTextSize];
+    std::snprintf(text, sizeof text, "%s\n\n%s", what, PromptsPath);
+    MessageBoxA(owner, text, "Notice", MB_ICONEXCLAMATION);
+}
+
+// Fills the field from the prompts file. A missing file gives an empty field
+// (saving creates it); a file that cannot be read or is too large ends the
+// dialog, since saving would replace it with less than it holds.
+void OnInitDialog(HWND dialog) {
+    HWND field = GetDlgItem(dialog, IDC_PROMPTS_TEXT);
+    std::string bytes;
+    switch (ReadPromptsFile(&bytes)) {
+    case FileRead::Read:
+    case FileRead::Missing:
+        break;
+    case FileRead::TooLarge:
+        ShowFileMessage(dialog, "The prompts file is too large to edit here (more than 16 MB):");
+        EndDialog(dialog, 0);
+        return;
+    case FileRead::Failed:
+        ShowFileMessage(dialog, "The prompts file could not be read:");
+        EndDialog(dialog, 0);
+        return;
+    }
+    // No limit beyond the system's own on what may be typed in: the default
+    // would stop the user at 32 KB, less than a long prompts file holds.
+    SendMessageA(field, EM_SETLIMITTEXT, 0, 0);
+    const std::string text = ToEditText(bytes.data(), bytes.size());
+    SetWindowTextA(field, text.c_str());
+    ShowPromptCount(dialog);
+    // Caret at the start with nothing selected, so that a first key press
+    // cannot replace the whole file.
+    SetFocus(field);
+    SendMessageA(field, EM_SETSEL, 0, 0);
+}
+
+void OnOk(HWND dialog) {
+    const std::string text = FieldText(GetDlgItem(dialog, IDC_PROMPTS_TEXT));
+    if (!WritePromptsFile(text)) {
+        ShowFileMessage(dialog,
+                        "The prompts could not be saved. The file is unchanged and your text is "
+                        "still in the dialog. The file to be replaced:");
+        SetFocus(GetDlgItem(dialog, IDC_PROMPTS_TEXT));
+        return;
+    }
+    EndDialog(dialog, 0);
+    ReloadPrompts();
+}
+
+INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam) {
     switch (message) {
     case WM_INITDIALOG:
-        return TRUE;
+        OnInitDialog(dialog);
+        return FALSE;  // the focus is set
     case WM_COMMAND:
-        if (wParam == IDOK || wParam == IDCANCEL) {
+        switch (wParam) {
+        case IDOK:
+            OnOk(dialog);
+            return TRUE;
+        case IDCANCEL:
             EndDialog(dialog, 0);
+            return TRUE;
+        case MAKEWPARAM(IDC_PROMPTS_TEXT, EN_CHANGE):
+            ShowPromptCount(dialog);
             return TRUE;
         }
         return FALSE;
@@ -16,4 +164,20 @@ INT_PTR CALLBACK EditPromptsDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
         return TRUE;
     }
     return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK EditPromptsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    // Running out of memory for a large file must not throw through the
+    // system's dialog code. Past the start the dialog stays open, keeping
+    // the user's text.
+    try {
+        return HandleMessage(dialog, message, wParam);
+    } catch (const std::bad_alloc&) {
+        MessageBoxA(dialog, "There is not enough memory to edit the prompts.", "Notice",
+                    MB_ICONEXCLAMATION);
+        if (message == WM_INITDIALOG) EndDialog(dialog, 0);
+        return TRUE;
+    }
 }

@@ -157,6 +157,7 @@ TEST(CenterWindow, SmallerWindowLandsInTheMiddle) {
 
 TEST_F(MainWindowTest, NotificationFromUnaddressedChildDoesNothing) {
     HWND window = Create();
+    boxes_.Clear();  // the prompts read error of a start without a default prompts file
     SendMessageA(PromptView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("kept"));
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(0xFFFF, EN_SETFOCUS),
                  reinterpret_cast<LPARAM>(PromptView));

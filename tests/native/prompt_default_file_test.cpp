@@ -1,0 +1,81 @@
+// The default prompts file shipped beside the program.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "prompts/prompt_file.h"
+
+namespace {
+
+std::string ReadDefaultFile() {
+    std::string bytes;
+    std::FILE* file = std::fopen(LARKMOOR_DATA_DIR "/larkmoorqtx.txt", "rb");
+    if (file == nullptr) return bytes;
+    char chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
+    std::fclose(file);
+    return bytes;
+}
+
+// The lines of a file whose every line ends in CR LF.
+std::vector<std::string> CrLfLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(bytes.substr(start, end - start));
+    EXPECT_EQ(start, bytes.size()) << "text after the last CR LF";
+    return lines;
+}
+
+// Lower case letters and digits only, so that prompts differing only in
+// case, spacing or punctuation count as the same.
+std::string Normalised(const std::string& line) {
+    std::string key;
+    for (unsigned char c : line)
+        if (std::isalnum(c)) key += static_cast<char>(std::tolower(c));
+    return key;
+}
+
+void Collect(const char* prompt, void* context) {
+    static_cast<std::vector<std::string>*>(context)->push_back(prompt);
+}
+
+}  // namespace
+
+TEST(DefaultPromptsFile, HoldsAtLeast300DistinctUsablePrompts) {
+    const std::string bytes = ReadDefaultFile();
+    ASSERT_FALSE(bytes.empty()) << LARKMOOR_DATA_DIR "/larkmoorqtx.txt";
+    const std::vector<std::string> lines = CrLfLines(bytes);
+    EXPECT_GE(lines.size(), 300u);
+
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        SCOPED_TRACE(::testing::Message() << "line " << i + 1 << ": " << line);
+        EXPECT_GE(line.size(), 10u);
+        EXPECT_LE(line.size(), 779u);
+        EXPECT_TRUE(seen.insert(Normalised(line)).second) << "duplicate";
+        EXPECT_NE(line.front(), ' ');
+        EXPECT_NE(line.back(), ' ');
+        for (unsigned char c : line) {
+            // Printable text of the Western code page: no control characters.
+            EXPECT_TRUE(c >= 0x20 && c != 0x7F) << static_cast<int>(c);
+        }
+    }
+}
+
+TEST(DefaultPromptsFile, ReadsAsOnePromptPerLine) {
+    const std::string bytes = ReadDefaultFile();
+    std::FILE* file = std::fopen(LARKMOOR_DATA_DIR "/larkmoorqtx.txt", "rb");
+    ASSERT_NE(file, nullptr);
+    std::vector<std::string> prompts;
+    ReadPrompts(file, LineEnds::Raw, Collect, &prompts);
+    std::fclose(file);
+    EXPECT_EQ(prompts, CrLfLines(bytes));
+    EXPECT_EQ(CountPrompts(bytes.data(), bytes.size()), prompts.size());
+}

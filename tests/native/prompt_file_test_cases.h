@@ -1,0 +1,46 @@
+// Prompts files and the prompts that reading them gives, shared by the
+// native tests of the reader and the Win32 tests of the program's own read
+// through the C runtime's text mode, so that both are held to one table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct PromptFileCase {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> prompts;
+};
+
+inline std::vector<PromptFileCase> PromptFileCases() {
+    const std::string a779(779, 'a');
+    const std::string b221(221, 'b');
+    return {
+        {"CrLfLines", "alpha\r\nbeta\r\n", {"alpha", "beta"}},
+        {"LfLines", "alpha\nbeta\n", {"alpha", "beta"}},
+        {"MixedLineEnds", "alpha\nbeta\r\ngamma\n", {"alpha", "beta", "gamma"}},
+        {"NotSorted", "zeta\r\nalpha\r\n", {"zeta", "alpha"}},
+        {"LastLineWithoutLineFeed", "alpha\r\nlast one", {"alpha", "last one"}},
+        {"BlankLines", "one\r\n\r\nthree\n\n", {"one", "", "three", ""}},
+        {"OnlyALineFeed", "\n", {""}},
+        {"EmptyFile", "", {}},
+        {"Line1000", std::string(779, 'a') + b221 + "\r\n", {a779, b221}},
+        {"Line1000NoLineFeed", a779 + b221, {a779, b221}},
+        {"Line779", a779 + "\r\n" + "next\r\n", {a779, "", "next"}},
+        {"Line779Lf", a779 + "\n", {a779, ""}},
+        {"Line779AtEnd", a779, {a779}},
+        {"Line778CrLf", std::string(778, 'c') + "\r\n" + "next", {std::string(778, 'c'), "next"}},
+        {"Line780", a779 + "z\n", {a779, "z"}},
+        {"Line1558", a779 + a779 + "\r\n", {a779, a779, ""}},
+        {"SpacesAndTabsKept", "  lead\ttab  \r\n", {"  lead\ttab  "}},
+        {"WesternBytesKept", "caf\xE9 na\xEFve \x80\x85\x9F\xA0\xFF\r\n",
+         {"caf\xE9 na\xEFve \x80\x85\x9F\xA0\xFF"}},
+        // A carriage return not followed by a line feed is part of its prompt.
+        {"LoneCarriageReturn", "a\rb\r\nc\r", {"a\rb", "c\r"}},
+        {"CarriageReturnBeforeCrLf", "a\r\r\nb\n", {"a\r", "b"}},
+        // Ctrl+Z ends the file in text mode; what follows is not read.
+        {"CtrlZEndsTheFile", "alpha\r\nbeta\x1Agamma\r\ndelta\r\n", {"alpha", "beta"}},
+        {"CtrlZAtLineStart", "alpha\r\n\x1A" "beta\r\n", {"alpha"}},
+        {"CtrlZAfterCarriageReturn", "alpha\r\x1A\nbeta\n", {"alpha\r"}},
+    };
+}
