@@ -26,9 +26,11 @@ protected:
         WriteSettingsFile(50, 40, 360, 260, 0, 1, 1);  // quiet start-up, logging on
     }
     void TearDown() override {
+        if (immutable_) SetImmutable(DatabaseFile(), false);
         SetFileAttributesA(DatabaseFile().c_str(), FILE_ATTRIBUTE_NORMAL);
         RemoveDataFolder();
     }
+    bool immutable_ = false;
 };
 
 // Types a new entry in Add mode and presses Save.
@@ -134,4 +136,113 @@ INSTANTIATE_TEST_SUITE_P(Holders, DatabaseLockTest,
                          [](const ::testing::TestParamInfo<LockHolder>& holder) {
                              return holder.param == LockHolder::SqliteTool ? "Sqlite3Program"
                                                                            : "TestProcess";
+                         });
+
+namespace {
+
+// Ways the database file can be spoilt beneath the program.
+enum class Spoilt { NotADatabase, Empty, NoTable, ReadOnly };
+
+struct SpoiltCase {
+    const char* name;
+    Spoilt how;
+    bool lists;      // Browse can read the file
+    bool compacts;   // Compact succeeds
+    bool sameBytes;  // the file is byte for byte as before, compaction included
+};
+
+const SpoiltCase kSpoiltCases[] = {
+    {"NotADatabase", Spoilt::NotADatabase, false, false, true},
+    // Compacting an empty file writes the header of an empty database.
+    {"Empty", Spoilt::Empty, false, true, false},
+    {"NoTable", Spoilt::NoTable, false, true, false},
+    {"ReadOnly", Spoilt::ReadOnly, true, false, true},
+};
+
+class SpoiltDatabaseTest : public DatabaseFaultTest,
+                           public ::testing::WithParamInterface<SpoiltCase> {};
+
+void Spoil(Spoilt how, bool* immutable) {
+    const std::string path = DatabaseFile();
+    switch (how) {
+    case Spoilt::NotADatabase: {
+        std::string bytes = "These are my notes, not a database.\r\n";
+        for (int i = 0; i < 3000; ++i) bytes += static_cast<char>((i * 37 + 11) & 0xFF);
+        ASSERT_TRUE(WriteFileBytes(path, bytes));
+        break;
+    }
+    case Spoilt::Empty:
+        ASSERT_TRUE(WriteFileBytes(path, ""));
+        break;
+    case Spoilt::NoTable: {
+        DeleteFileA(path.c_str());
+        CreateJournal({}, path);
+        ASSERT_EQ(RunSql(path, "DROP TABLE dbtable; CREATE TABLE notes (n text); "
+                               "INSERT INTO notes VALUES('kept');"),
+                  "");
+        break;
+    }
+    case Spoilt::ReadOnly:
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+        // Root writes to read-only files regardless: make it immutable too.
+        if (RunningAsRoot()) {
+            *immutable = SetImmutable(path, true);
+            ASSERT_TRUE(*immutable) << "chattr +i failed";
+        }
+        break;
+    }
+}
+
+}  // namespace
+
+TEST_P(SpoiltDatabaseTest, SaysWhatFailedAndKeepsTypedTextAndFile) {
+    const SpoiltCase& spoilt = GetParam();
+    CreateJournal(kEntries);
+    Spoil(spoilt.how, &immutable_);
+    const DataFiles before = TakeSnapshot();
+    const std::string databaseBefore = ReadFileBytes(DatabaseFile());
+
+    Larkmoor program;
+    HWND window = StartQuiet(program);
+    ASSERT_NE(window, nullptr) << OpenDialogs(program);
+
+    // Browse: the entries, or a notice that the journal cannot be read.
+    PostCommand(window, IDM_BROWSE_ENTRIES);
+    if (!spoilt.lists) {
+        ASSERT_TRUE(Answer(program, "Notice", kJournalUnreadable));
+    }
+    HWND dialog = program.WaitDialog("Browse Larkmoor entries");
+    ASSERT_NE(dialog, nullptr) << OpenDialogs(program);
+    EXPECT_EQ(ListLines(dialog).size(), spoilt.lists ? kEntries.size() : 0u);
+    CloseEntries(dialog);
+
+    // Add: refused with a notice; every typed word stays in its field.
+    dialog = OpenEntries(program, window, IDM_ADD_ENTRY, "Add a Larkmoor entry");
+    ASSERT_NE(dialog, nullptr);
+    TypeAndSave(dialog, "Typed into a spoilt journal", "Not one word of this may go.");
+    ASSERT_TRUE(Answer(program, "Notice", kNotSaved));
+    ExpectFieldsKept(dialog, "Typed into a spoilt journal", "Not one word of this may go.");
+    CloseEntries(dialog);
+
+    PostCommand(window, IDM_COMPACT_DATABASE);
+    ASSERT_TRUE(Answer(program, "Notice",
+                       spoilt.compacts ? "Database compacted." : "Compact database error!"));
+    ExitAnswering(program, window);
+
+    const DataFiles after = TakeSnapshot();
+    ExpectNothingLost(before, after);
+    if (spoilt.sameBytes) {
+        EXPECT_EQ(ReadFileBytes(DatabaseFile()), databaseBefore) << "the file changed";
+    }
+    if (spoilt.how == Spoilt::NoTable) {
+        EXPECT_EQ(RunSql(DatabaseFile(), "SELECT n FROM notes;"), "kept\n");
+    }
+    if (spoilt.how == Spoilt::Empty) {
+        EXPECT_EQ(RunSql(DatabaseFile(), "SELECT count(*) FROM sqlite_master;"), "0\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SpoiltDatabaseTest, ::testing::ValuesIn(kSpoiltCases),
+                         [](const ::testing::TestParamInfo<SpoiltCase>& spoilt) {
+                             return std::string(spoilt.param.name);
                          });

@@ -36,6 +36,12 @@ std::string RunShell(const std::string& script, DWORD timeoutMs = 30000);
 // True when Linux commands can run here and mounting is allowed (root in a
 // machine that lets it mount a tmpfs).
 bool CanMount();
+// Sets or clears the Linux immutable flag of a file or folder (chattr), which
+// stops even root from writing it; false where that cannot be done. Under
+// Wine run as root, the read-only attribute alone does not stop writes.
+bool SetImmutable(const std::string& windowsPath, bool on);
+// True when the tests run as root on Linux (where permissions stop nothing).
+bool RunningAsRoot();
 
 // --- The database, read and held from this process ----------------------------------
 
@@ -54,6 +60,9 @@ std::ostream& operator<<(std::ostream& out, const Row& row);
 // Every row of the journal table, by record number; empty when the file
 // cannot be read.
 std::vector<Row> ReadRows(const std::string& path = DatabaseFile());
+// Runs SQL on a database file from this process and returns its rows, one
+// line each with the values joined by '|', or "error: ..." when it fails.
+std::string RunSql(const std::string& path, const std::string& sql);
 // True when SQLite's integrity check of the file says "ok".
 bool IntegrityOk(const std::string& path = DatabaseFile());
 // Creates the journal database (the program's table) with these entries,
