@@ -116,6 +116,29 @@ bool CanMount() {
     return can;
 }
 
+bool MountReadOnly(const std::string& windowsFolder) {
+    const std::string folder = UnixPath(windowsFolder);
+    return !folder.empty() &&
+           RunShell("mount --bind '" + folder + "' '" + folder + "' && mount -o remount,bind,ro '" +
+                    folder + "' '" + folder + "'")
+                   .find("status 0\n") != std::string::npos;
+}
+
+bool MountSmallDisk(const std::string& windowsFolder, int kilobytes) {
+    const std::string folder = UnixPath(windowsFolder);
+    return !folder.empty() &&
+           RunShell("mount -t tmpfs -o size=" + std::to_string(kilobytes) + "k larkmoor-full '" +
+                    folder + "'")
+                   .find("status 0\n") != std::string::npos;
+}
+
+void Unmount(const std::string& windowsFolder) {
+    const std::string folder = UnixPath(windowsFolder);
+    if (folder.empty()) return;
+    // Wine may still hold a handle on the folder for a moment: unmount lazily.
+    RunShell("while mountpoint -q '" + folder + "'; do umount -l '" + folder + "' || break; done");
+}
+
 bool SetImmutable(const std::string& windowsPath, bool on) {
     if (!PathExists("Z:\\bin\\sh")) return false;
     const std::string path = UnixPath(windowsPath);

@@ -36,6 +36,12 @@ std::string RunShell(const std::string& script, DWORD timeoutMs = 30000);
 // True when Linux commands can run here and mounting is allowed (root in a
 // machine that lets it mount a tmpfs).
 bool CanMount();
+// Makes a folder read-only for everyone, root included, by mounting it over
+// itself read-only; Unmount undoes it (and any other mount on the folder).
+bool MountReadOnly(const std::string& windowsFolder);
+// Mounts an empty tmpfs of this many kilobytes on the folder.
+bool MountSmallDisk(const std::string& windowsFolder, int kilobytes);
+void Unmount(const std::string& windowsFolder);
 // Sets or clears the Linux immutable flag of a file or folder (chattr), which
 // stops even root from writing it; false where that cannot be done. Under
 // Wine run as root, the read-only attribute alone does not stop writes.
