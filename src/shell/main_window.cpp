@@ -89,7 +89,11 @@ void OnCreate(HWND window) {
     SetWindowPos(window, HWND_TOP, WindowLeft, WindowTop, WindowWidth, WindowHeight,
                  SWP_SHOWWINDOW);
     ShowRandomPrompt();
-    if (WindowTop == 0) CenterWindow(window);
+    // A saved place that no screen shows any more (a monitor taken away, or
+    // a hand-edited settings file) would hide the window for good: centre
+    // it as on a first start.
+    if (WindowTop == 0 || MonitorFromWindow(window, MONITOR_DEFAULTTONULL) == nullptr)
+        CenterWindow(window);
 
     HMENU menu = GetMenu(window);
     ExitBitmap = LoadBitmapA(Instance, MAKEINTRESOURCEA(IDB_EXIT));

@@ -79,6 +79,8 @@ void StartLogInAndExit(const Record& record, const std::string& typed) {
     }
     HWND window = program.WaitMainWindow();
     ASSERT_NE(window, nullptr) << OpenDialogs(program);
+    // Whatever the numbers, the window can be seen on the screen.
+    EXPECT_NE(MonitorFromWindow(window, MONITOR_DEFAULTTONULL), nullptr);
     ExitAnswering(program, window);
 }
 
@@ -131,6 +133,8 @@ const EditedCase kEditedCases[] = {
     {"HugeNumbers",
      "99999999999999999999\n-99999999999999999999\n2147483648\n4294967296\n0\n1\n0\n" +
          Scramble("granite") + "\n"},
+    // A window that fits on no screen (as after a monitor was taken away).
+    {"WindowOffEveryScreen", "-30000\n-30000\n400\n300\n0\n1\n0\n" + Scramble("granite") + "\n"},
     {"SwitchesNotZeroOrOne", "50\n40\n360\n260\n2\n-1\n7\n" + Scramble("granite") + "\n"},
     {"SwitchesHuge", "50\n40\n360\n260\n99999999999\n-99999999999\n0\n" + Scramble("granite") + "\n"},
     {"PlusSignsAndLeadingZeros", "+50\n0040\n+0360\n260\n00\n01\n-0\n" + Scramble("granite") + "\n"},
@@ -156,3 +160,4 @@ INSTANTIATE_TEST_SUITE_P(Files, EditedSettingsTest, ::testing::ValuesIn(kEditedC
                          [](const ::testing::TestParamInfo<EditedCase>& edited) {
                              return std::string(edited.param.name);
                          });
+
