@@ -306,7 +306,22 @@ void SetField(HWND dialog, int id, const std::string& text) {
 }
 
 std::string Field(HWND dialog, int id) {
-    return TextOf(GetDlgItem(dialog, id));
+    // Read wide and whole: a field may hold far more than TextOf reads.
+    HWND field = GetDlgItem(dialog, id);
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(field, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    std::wstring wide(length + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(field, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(&wide[0]),
+                        SMTO_ABORTIFHUNG, 5000, &got);
+    wide.resize(got);
+    if (wide.empty()) return std::string();
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                          nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], bytes,
+                        nullptr, nullptr);
+    return text;
 }
 
 std::vector<std::string> ListLines(HWND dialog) {
