@@ -73,7 +73,8 @@ void ApplyDefaultSettings() {
 void ReadSettingsFrom(std::FILE* file) {
     int* const fields[] = {&WindowLeft,        &WindowTop,  &WindowWidth, &WindowHeight,
                            &ShowStartupScreen, &LogEnabled, &AutoLogin};
-    for (int* field : fields) ReadNumber(file, field);
+    bool allNumbersRead = true;
+    for (int* field : fields) allNumbersRead = ReadNumber(file, field) && allNumbersRead;
 
     // After seven good numbers the blanks before the password line are already
     // gone; after a damaged number they may not be. Skipping them here keeps
@@ -90,8 +91,10 @@ void ReadSettingsFrom(std::FILE* file) {
     std::size_t length = std::strlen(line);
     if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
     // An empty password can never be typed at the login (it is refused before
-    // any comparison), so an empty password line would lock the user out.
-    if (length == 0) {
+    // any comparison), so an empty password line would lock the user out. So
+    // would a damaged number line: the numbers stop there, and the line read
+    // as the password is not the password line.
+    if (length == 0 || !allNumbersRead) {
         SetInitialPassword();
         return;
     }

@@ -26,9 +26,10 @@ void ApplyDefaultSettings();
 
 // Reads the record from an open settings file (opened "rb"). A number that
 // cannot be read leaves its field as it was. A file that ends before the
-// password line, or whose password line is empty, gets the initial password
-// back, so that a damaged file can neither let anyone in without a password
-// nor lock the user out for good.
+// password line, whose password line is empty, or one of whose seven number
+// lines is not a number, gets the initial password back, so that a damaged
+// file can neither let anyone in without a password nor lock the user out
+// for good.
 void ReadSettingsFrom(std::FILE* file);
 
 // Writes the whole record to an open file (opened "wb"). Returns false when a

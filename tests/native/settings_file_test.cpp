@@ -130,9 +130,6 @@ TEST(SettingsFile, HandWrittenFilesAreReadAsTheyStand) {
         {"numbers out of range are held at the ends",
          "99999999999\n-99999999999\n3\n4\n1\n1\n1\nz\n",
          {INT_MAX, INT_MIN, 3, 4, 1, 1, 1, "z"}},
-        {"a line that is no number stops the numbers; the rest is the password",
-         "15\n25\nwide\n4\n1\n1\n1\nz\n",
-         {15, 25, 0, 0, 0, 0, 0, "wide"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -142,8 +139,9 @@ TEST(SettingsFile, HandWrittenFilesAreReadAsTheyStand) {
     }
 }
 
-// A file that ends before the password line neither lets anyone in without
-// a password nor locks the user out: the initial password comes back.
+// A file that ends before the password line, or is damaged before it,
+// neither lets anyone in without a password nor locks the user out: the
+// initial password comes back.
 TEST(SettingsFile, FileEndingBeforeThePasswordGivesTheInitialPassword) {
     struct Row {
         const char* name;
@@ -163,6 +161,14 @@ TEST(SettingsFile, FileEndingBeforeThePasswordGivesTheInitialPassword) {
          {1, 2, 3, 4, 1, 1, 0, kScrambledGranite}},
         {"last number without line feed",
          "1\n2\n3\n4\n1\n1\n0",
+         {1, 2, 3, 4, 1, 1, 0, kScrambledGranite}},
+        // The numbers stop at the damaged line, so the line the reader reaches
+        // is not the password line: trusting it would lock the user out.
+        {"a line that is no number",
+         "15\n25\nwide\n4\n1\n1\n1\nz\n",
+         {15, 25, 0, 0, 0, 0, 0, kScrambledGranite}},
+        {"a sign without digits",
+         "1\n2\n3\n4\n1\n1\n-\nsecret\n",
          {1, 2, 3, 4, 1, 1, 0, kScrambledGranite}},
     };
     for (const Row& row : rows) {
