@@ -365,6 +365,20 @@ void SelectLine(HWND dialog, const std::string& subject) {
     ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, subject));
 }
 
+bool Settle(HWND dialog, int editId) {
+    // Selections of one character that differ from the last Settle's and
+    // from what setting a text leaves (an empty selection).
+    static WPARAM start = 0;
+    start = start == 0 ? 1 : 0;
+    HWND field = GetDlgItem(dialog, editId);
+    PostMessageA(field, EM_SETSEL, start, static_cast<LPARAM>(start + 1));
+    return flows::WaitUntil([&] {
+        DWORD_PTR selection = 0;
+        SendMessageTimeoutA(field, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selection);
+        return LOWORD(selection) == start && HIWORD(selection) == start + 1;
+    });
+}
+
 HWND OpenEntries(Larkmoor& program, HWND window, int command, const char* title) {
     PostCommand(window, command);
     return program.WaitDialog(title);

