@@ -120,6 +120,17 @@ void OnDestroy(HWND window) {
     PostQuitMessage(0);
 }
 
+// The menu and the accelerators give commands only while no modal dialog is
+// open (a modal dialog disables the window), but another program can post
+// them at any time. They are taken only while the window is enabled, so that
+// nothing gets past the login, and not once the program has been asked to
+// end (Cancel at the login), when commands posted earlier still wait ahead
+// of the quit message.
+bool TakesCommands(HWND window) {
+    MSG quit;
+    return IsWindowEnabled(window) && !PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+}
+
 }  // namespace
 
 ATOM RegisterMainWindowClass(HINSTANCE instance) {
@@ -146,7 +157,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         OnSize(window);
         return 0;
     case WM_COMMAND:
-        DispatchCommand(window, wParam);
+        if (TakesCommands(window)) DispatchCommand(window, wParam);
         return 0;
     case WM_DESTROY:
         OnDestroy(window);

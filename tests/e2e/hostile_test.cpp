@@ -163,3 +163,56 @@ TEST_F(HostileTest, SqlInSubjectsTextsAndSearchesIsPlainText) {
         EXPECT_EQ(rows[i].entry, hostile[i - 1].text);
     }
 }
+
+TEST_F(HostileTest, CommandsSentToTheMainWindowWhileTheLoginWaitsDoNothing) {
+    WriteSettingsFile(50, 40, 360, 260, 0, 1, 0);
+    CreateJournal({{"2024-01-02 03:04:05", "Private", "Not for anyone without the password."}});
+    const std::string database = ReadFileBytes(DatabaseFile());
+
+    // At start-up the main window waits, hidden, behind the login.
+    Larkmoor program;
+    ASSERT_TRUE(program.Start());
+    HWND login = program.WaitDialog("Larkmoor Login");
+    ASSERT_NE(login, nullptr);
+    HWND window = FindWindowA("larkmoorclass", nullptr);
+    ASSERT_NE(window, nullptr);
+    for (int command : {IDM_BROWSE_ENTRIES, IDM_ADD_ENTRY, IDM_SEARCH_ENTRIES, IDM_VIEW_LOG,
+                        IDM_PREFERENCES, IDM_CHANGE_PASSWORD, IDM_EDIT_PROMPTS,
+                        IDM_COMPACT_DATABASE})
+        PostCommand(window, command);
+    Sleep(500);
+    EXPECT_EQ(OpenDialogs(program), "[Larkmoor Login: ] ");
+
+    // Escape: the program ends, and the commands still queued go nowhere.
+    for (int command : {IDM_BROWSE_ENTRIES, IDM_ADD_ENTRY}) PostCommand(window, command);
+    PressKeys(login, {VK_ESCAPE});
+    for (int command : {IDM_BROWSE_ENTRIES, IDM_ADD_ENTRY}) PostCommand(window, command);
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitExit(&code)) << OpenDialogs(program);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(ReadFileBytes(DatabaseFile()), database);
+
+    // After a logout the same: the window shows, but takes no command until
+    // the password is given, and Cancel ends the program.
+    Larkmoor again;
+    ASSERT_TRUE(again.Start());
+    login = again.WaitDialog("Larkmoor Login");
+    ASSERT_NE(login, nullptr);
+    flows::SetFieldText(login, IDC_PASSWORD, "granite");
+    PostClick(login, IDOK);
+    window = again.WaitMainWindow();
+    ASSERT_NE(window, nullptr);
+    PostCommand(window, IDM_LOGOUT);
+    ASSERT_TRUE(Answer(again, "Notice", "You have logged out."));
+    login = again.WaitDialog("Larkmoor Login");
+    ASSERT_NE(login, nullptr);
+    for (int command : {IDM_BROWSE_ENTRIES, IDM_SEARCH_ENTRIES, IDM_CHANGE_PASSWORD, IDM_LOGOUT})
+        PostCommand(window, command);
+    Sleep(500);
+    EXPECT_EQ(OpenDialogs(again), "[Larkmoor Login: ] ");
+    PostClick(login, IDCANCEL);
+    PostCommand(window, IDM_BROWSE_ENTRIES);
+    ASSERT_TRUE(again.WaitExit(&code)) << OpenDialogs(again);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(ReadFileBytes(DatabaseFile()), database);
+}

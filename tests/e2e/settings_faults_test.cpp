@@ -79,8 +79,10 @@ void StartLogInAndExit(const Record& record, const std::string& typed) {
     }
     HWND window = program.WaitMainWindow();
     ASSERT_NE(window, nullptr) << OpenDialogs(program);
-    // Whatever the numbers, the window can be seen on the screen.
-    EXPECT_NE(MonitorFromWindow(window, MONITOR_DEFAULTTONULL), nullptr);
+    // Whatever the numbers, the window can be seen on the screen (it shows
+    // at its saved place first and is centred right after).
+    EXPECT_TRUE(flows::WaitUntil(
+        [window] { return MonitorFromWindow(window, MONITOR_DEFAULTTONULL) != nullptr; }, 3000));
     ExitAnswering(program, window);
 }
 
