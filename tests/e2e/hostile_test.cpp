@@ -216,3 +216,85 @@ TEST_F(HostileTest, CommandsSentToTheMainWindowWhileTheLoginWaitsDoNothing) {
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(ReadFileBytes(DatabaseFile()), database);
 }
+
+namespace {
+
+// Types the password and presses OK; true when the login accepted it.
+bool TryPassword(Larkmoor& program, HWND login, const std::string& password) {
+    flows::SetFieldText(login, IDC_PASSWORD, password);
+    PostClick(login, IDOK);
+    HWND box = nullptr;
+    const bool ended = flows::WaitUntil([&] {
+        if (!IsWindow(login) || !IsWindowVisible(login)) return true;
+        box = program.WaitDialog("Notice", 0);
+        return box != nullptr;
+    });
+    EXPECT_TRUE(ended) << OpenDialogs(program);
+    if (box == nullptr) return true;
+    EXPECT_EQ(MessageBoxText(box), "Incorrect password!");
+    PostClick(box, IDOK);
+    EXPECT_TRUE(flows::WaitGone(box));
+    return false;
+}
+
+int CountOf(const std::vector<std::string>& events, const std::string& event) {
+    return static_cast<int>(std::count(events.begin(), events.end(), event));
+}
+
+}  // namespace
+
+TEST_F(HostileTest, NearMissesOfThePasswordAreRefusedEachWithOneLogLine) {
+    WriteSettingsFile(50, 40, 360, 260, 0, 1, 0);
+    Larkmoor program;
+    ASSERT_TRUE(program.Start());
+    HWND login = program.WaitDialog("Larkmoor Login");
+    ASSERT_NE(login, nullptr);
+    const std::vector<std::string> wrong = {
+        "GRANITE", "Granite", "gRANITE", "graniTe", "granit", "g", "granite1", "granite ",
+        " granite", "granitegranite", std::string(779, 'g'), std::string(100000, 'x')};
+    for (const std::string& guess : wrong) {
+        SCOPED_TRACE(guess.substr(0, 20));
+        EXPECT_FALSE(TryPassword(program, login, guess));
+    }
+    EXPECT_TRUE(TryPassword(program, login, "granite"));
+    HWND window = program.WaitMainWindow();
+    ASSERT_NE(window, nullptr);
+    ExitAnswering(program, window);
+
+    const std::vector<std::string> events = flows::LogEvents();
+    EXPECT_EQ(CountOf(events, " - Incorrect login password."), static_cast<int>(wrong.size()));
+    EXPECT_EQ(events.front(), " - Session Start");
+    EXPECT_EQ(events.back(), " - Session End");
+}
+
+TEST_F(HostileTest, PasswordsOf779And780Bytes) {
+    std::string longest;
+    while (longest.size() < 779) longest += "Pw0-x";
+    longest.resize(779);
+    WriteSettingsFile(50, 40, 360, 260, 0, 1, 0, longest.c_str());
+    ASSERT_EQ(flows::LinesOf(flows::SettingsFile()).back().size(), 779u);
+
+    Larkmoor program;
+    ASSERT_TRUE(program.Start());
+    HWND login = program.WaitDialog("Larkmoor Login");
+    ASSERT_NE(login, nullptr);
+    // One byte short, one byte different, and 780 bytes whose first 779
+    // are not the password: refused.
+    EXPECT_FALSE(TryPassword(program, login, longest.substr(0, 778)));
+    EXPECT_FALSE(TryPassword(program, login, longest.substr(0, 778) + "Q"));
+    EXPECT_FALSE(TryPassword(program, login, "Q" + longest));
+    // All 779 bytes: in.
+    EXPECT_TRUE(TryPassword(program, login, longest));
+    HWND window = program.WaitMainWindow();
+    ASSERT_NE(window, nullptr);
+
+    // The field reads 779 bytes at most, so a 780th typed byte takes no part.
+    PostCommand(window, IDM_LOGOUT);
+    ASSERT_TRUE(Answer(program, "Notice", "You have logged out."));
+    login = program.WaitDialog("Larkmoor Login");
+    ASSERT_NE(login, nullptr);
+    EXPECT_TRUE(TryPassword(program, login, longest + "Z"));
+    ASSERT_TRUE(flows::WaitUntil([&] { return ProcessDialogs(program.ProcessId()).empty(); }));
+    ExitAnswering(program, window);
+    EXPECT_EQ(CountOf(flows::LogEvents(), " - Incorrect login password."), 3);
+}
