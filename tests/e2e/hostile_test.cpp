@@ -298,3 +298,157 @@ TEST_F(HostileTest, PasswordsOf779And780Bytes) {
     ExitAnswering(program, window);
     EXPECT_EQ(CountOf(flows::LogEvents(), " - Incorrect login password."), 3);
 }
+
+namespace {
+
+// Every file under the folder, by path, with its bytes.
+void ReadTree(const std::string& folder, std::vector<std::pair<std::string, std::string>>* files) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ReadTree(path, files);
+        else
+            files->emplace_back(path, ReadFileBytes(path));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+bool Holds(const std::string& bytes, const std::string& text) {
+    return bytes.find(text) != std::string::npos;
+}
+
+}  // namespace
+
+TEST_F(HostileTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
+    WriteSettingsFile(50, 40, 360, 260, 0, 1, 1);
+    const std::string password = "Quartz-Zebra-77";
+    const std::string guess = "Wrong-Guess-55";
+    const std::vector<std::string> secrets = {"Secret-Subject-42", "Secret-Text-99 and more",
+                                              "Changed-Secret-31"};
+    Larkmoor program;
+    HWND window = StartQuiet(program);
+    ASSERT_NE(window, nullptr);
+
+    PostCommand(window, IDM_CHANGE_PASSWORD);
+    HWND dialog = program.WaitDialog("Larkmoor: Change password");
+    ASSERT_NE(dialog, nullptr);
+    SetField(dialog, IDC_CURRENT_PASSWORD, "granite");
+    SetField(dialog, IDC_NEW_PASSWORD, password);
+    PostClick(dialog, IDOK);
+    ASSERT_TRUE(Answer(program, "Notice", "Your password has been changed."));
+    ASSERT_TRUE(flows::WaitGone(dialog));
+
+    PostCommand(window, IDM_LOGOUT);
+    ASSERT_TRUE(Answer(program, "Notice", "You have logged out."));
+    HWND login = program.WaitDialog("Larkmoor Login");
+    ASSERT_NE(login, nullptr);
+    EXPECT_FALSE(TryPassword(program, login, guess));
+    EXPECT_FALSE(TryPassword(program, login, "granite"));
+    EXPECT_TRUE(TryPassword(program, login, password));
+
+    dialog = OpenEntries(program, window, IDM_ADD_ENTRY, "Add a Larkmoor entry");
+    ASSERT_NE(dialog, nullptr);
+    SetField(dialog, IDC_SUBJECT, secrets[0]);
+    SetField(dialog, IDC_ENTRY_TEXT, secrets[1]);
+    PostClick(dialog, IDC_SAVE);
+    ASSERT_TRUE(WaitLineCount(dialog, 1));
+    CloseEntries(dialog);
+    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES, "Browse Larkmoor entries");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, secrets[0]));
+    SetField(dialog, IDC_ENTRY_TEXT, secrets[2]);
+    PostClick(dialog, IDC_SAVE);
+    ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, ""));
+    CloseEntries(dialog);
+    PostCommand(window, IDM_PREFERENCES);
+    dialog = program.WaitDialog("Larkmoor Preferences");
+    ASSERT_NE(dialog, nullptr);
+    PostClick(dialog, IDOK);
+    ASSERT_TRUE(flows::WaitGone(dialog));
+    PostCommand(window, IDM_COMPACT_DATABASE);
+    ASSERT_TRUE(Answer(program, "Notice", "Database compacted."));
+    ExitAnswering(program, window);
+
+    std::vector<std::pair<std::string, std::string>> files;
+    ReadTree(DataFolderPath(), &files);
+    ASSERT_GE(files.size(), 4u);  // settings, log, prompts, database
+    for (const auto& [path, bytes] : files) {
+        SCOPED_TRACE(path);
+        for (const std::string& plain : {password, guess, std::string("granite")})
+            EXPECT_FALSE(Holds(bytes, plain)) << "holds the password or a guess in plain form";
+        // Entry texts are stored scrambled only.
+        EXPECT_FALSE(Holds(bytes, secrets[1]));
+        EXPECT_FALSE(Holds(bytes, secrets[2]));
+    }
+    const std::string log = flows::LogFile();
+    EXPECT_FALSE(Holds(log, secrets[0])) << "the log names an entry";
+    EXPECT_FALSE(Holds(log, "Secret"));
+    EXPECT_EQ(CountOf(flows::LogEvents(), " - Incorrect login password."), 2);
+    EXPECT_TRUE(Holds(flows::SettingsFile(), flows::Scrambled(password) + "\n"));
+}
+
+TEST_F(HostileTest, SecondInstanceWhileAModalDialogIsOpenInTheFirst) {
+    WriteSettingsFile(50, 40, 360, 260, 0, 1, 1);
+    Larkmoor first;
+    HWND window = StartQuiet(first);
+    ASSERT_NE(window, nullptr);
+    HWND dialog = OpenEntries(first, window, IDM_ADD_ENTRY, "Add a Larkmoor entry");
+    ASSERT_NE(dialog, nullptr);
+    SetField(dialog, IDC_SUBJECT, "Typed before the second start");
+    SetField(dialog, IDC_ENTRY_TEXT, "Still here afterwards.");
+
+    Larkmoor second;
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(Answer(second, "Larkmoor Notice", "An instance of this program is already running."));
+    DWORD code = 99;
+    ASSERT_TRUE(second.WaitExit(&code));
+    EXPECT_EQ(code, 0u);
+
+    // The first goes on where it was: its dialog open, the typing in it.
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_FALSE(IsWindowEnabled(window));
+    EXPECT_EQ(Field(dialog, IDC_SUBJECT), "Typed before the second start");
+    EXPECT_EQ(Field(dialog, IDC_ENTRY_TEXT), "Still here afterwards.");
+    PostClick(dialog, IDC_SAVE);
+    ASSERT_TRUE(WaitLineCount(dialog, 1));
+    CloseEntries(dialog);
+    ExitAnswering(first, window);
+    const std::vector<Row> rows = ReadRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].entry, "Still here afterwards.");
+    EXPECT_EQ(flows::LogEvents(), (std::vector<std::string>{" - Session Start", " - Session End"}));
+}
+
+TEST_F(HostileTest, SecondInstanceWhileTheFirstWaitsForItsPassword) {
+    WriteSettingsFile(50, 40, 360, 260, 0, 1, 0);
+    CreateJournal({{"2024-01-02 03:04:05", "Private", "Not for anyone without the password."}});
+    Larkmoor first;
+    ASSERT_TRUE(first.Start());
+    HWND login = first.WaitDialog("Larkmoor Login");
+    ASSERT_NE(login, nullptr);
+
+    Larkmoor second;
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(Answer(second, "Larkmoor Notice", "An instance of this program is already running."));
+    DWORD code = 99;
+    ASSERT_TRUE(second.WaitExit(&code));
+    EXPECT_EQ(code, 0u);
+
+    // The first still waits for the password; its window takes no command.
+    EXPECT_TRUE(IsWindowVisible(login));
+    HWND window = FindWindowA("larkmoorclass", nullptr);
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(window));
+    PostCommand(window, IDM_BROWSE_ENTRIES);
+    Sleep(300);
+    EXPECT_EQ(OpenDialogs(first), "[Larkmoor Login: ] ");
+    EXPECT_TRUE(TryPassword(first, login, "granite"));
+    window = first.WaitMainWindow();
+    ASSERT_NE(window, nullptr);
+    ExitAnswering(first, window);
+}
