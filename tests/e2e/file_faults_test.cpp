@@ -238,3 +238,80 @@ INSTANTIATE_TEST_SUITE_P(Files, FileReplacedByFolderTest, ::testing::ValuesIn(kF
                          [](const ::testing::TestParamInfo<FolderCase>& replaced) {
                              return std::string(replaced.param.name);
                          });
+
+namespace {
+
+class ReadOnlyFileTest : public FileFaultTest,
+                         public ::testing::WithParamInterface<FolderCase> {
+protected:
+    void TearDown() override {
+        const std::string path = PathOf(GetParam().which);
+        if (immutable_) SetImmutable(path, false);
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        FileFaultTest::TearDown();
+    }
+    bool immutable_ = false;
+};
+
+}  // namespace
+
+TEST_P(ReadOnlyFileTest, ReadOnlyFileIsReadButNeverChanged) {
+    const Replaced which = GetParam().which;
+    const std::string path = PathOf(which);
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    // The settings and prompts files are replaced whole by a move, which
+    // Windows refuses over a read-only file and the program refuses itself
+    // everywhere: the attribute alone must do. The log is opened for
+    // appending, which root may do regardless: make it immutable too.
+    if (which == Replaced::Log && RunningAsRoot()) {
+        ASSERT_TRUE(immutable_ = SetImmutable(path, true));
+    }
+    const Bytes before = ReadAll();
+
+    Larkmoor program;
+    ASSERT_TRUE(program.Start());
+    if (which == Replaced::Log) {
+        ASSERT_TRUE(Answer(program, kErrorCaption, "Program log write error!"));
+    }
+    HWND window = program.WaitMainWindow();
+    ASSERT_NE(window, nullptr) << OpenDialogs(program);
+    // The prompts were read.
+    EXPECT_NE(TextOf(FindWindowExA(window, nullptr, "Edit", nullptr)), "");
+
+    if (which == Replaced::Prompts) {
+        PostCommand(window, IDM_EDIT_PROMPTS);
+        HWND dialog = program.WaitDialog("Larkmoor: Edit Brainstorm Prompts");
+        ASSERT_NE(dialog, nullptr);
+        SetField(dialog, IDC_PROMPTS_TEXT, "A new prompt for a read-only file");
+        PostClick(dialog, IDOK);
+        HWND box = program.WaitDialog("Notice");
+        ASSERT_NE(box, nullptr) << OpenDialogs(program);
+        EXPECT_EQ(MessageBoxText(box).rfind("The prompts could not be saved.", 0), 0u);
+        PostClick(box, IDOK);
+        ASSERT_TRUE(flows::WaitGone(box));
+        EXPECT_EQ(Field(dialog, IDC_PROMPTS_TEXT), "A new prompt for a read-only file");
+        PostClick(dialog, IDCANCEL);
+        ASSERT_TRUE(flows::WaitGone(dialog));
+    }
+    // Leaving: the session's end line, and the settings.
+    ExitAnswering(program, window, which == Replaced::Prompts ? 0 : 1);
+
+    const Bytes after = ReadAll();
+    ExpectSameBytes(after.database, before.database, "the database");
+    switch (which) {
+    case Replaced::Settings:
+        ExpectSameBytes(after.settings, before.settings, "the read-only settings file");
+        break;
+    case Replaced::Log:
+        ExpectSameBytes(after.log, before.log, "the read-only log");
+        break;
+    case Replaced::Prompts:
+        ExpectSameBytes(after.prompts, before.prompts, "the read-only prompts file");
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ReadOnlyFileTest, ::testing::ValuesIn(kFolderCases),
+                         [](const ::testing::TestParamInfo<FolderCase>& readOnly) {
+                             return std::string(readOnly.param.name);
+                         });
