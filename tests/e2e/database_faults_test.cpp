@@ -98,6 +98,24 @@ TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteAndCompact) {
     }
     PostClick(dialog, IDC_SAVE);
     ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, ""));
+
+    // Showing a listed entry while another process holds the file
+    // exclusively: a notice, and the fields stay empty.
+    {
+        DatabaseLock lock(DatabaseFile(), "EXCLUSIVE", holder);
+        ASSERT_TRUE(lock.Held());
+        const std::vector<std::string> lines = ListLines(dialog);
+        ASSERT_FALSE(lines.empty());
+        HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
+        SendMessageW(list, LB_SETCURSEL, 0, 0);
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SUBJECT_LIST, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        ASSERT_TRUE(Answer(program, "Notice",
+                           "The entry could not be read: the database file is locked by another "
+                           "program, damaged or not a Larkmoor database."));
+        EXPECT_EQ(Field(dialog, IDC_SUBJECT), "");
+        EXPECT_EQ(Field(dialog, IDC_RECORD_NUMBER), "");
+    }
     CloseEntries(dialog);
 
     // Reading while another process holds the file exclusively.
