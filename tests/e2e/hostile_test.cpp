@@ -129,7 +129,8 @@ TEST_F(HostileTest, SqlInSubjectsTextsAndSearchesIsPlainText) {
     // A found line shows its own record.
     SetField(dialog, IDC_SEARCH_TEXT, hostile[0].subject);
     PostClick(dialog, IDC_SEARCH_GO);
-    ASSERT_TRUE(WaitLineCount(dialog, 1));
+    ASSERT_TRUE(Settle(dialog, IDC_SEARCH_TEXT));
+    ASSERT_EQ(ListLines(dialog), std::vector<std::string>{hostile[0].subject});
     SelectLine(dialog, hostile[0].subject);
     EXPECT_EQ(Field(dialog, IDC_ENTRY_TEXT), hostile[0].text);
 
