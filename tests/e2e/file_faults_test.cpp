@@ -293,6 +293,20 @@ TEST_P(ReadOnlyFileTest, ReadOnlyFileIsReadButNeverChanged) {
         PostClick(dialog, IDCANCEL);
         ASSERT_TRUE(flows::WaitGone(dialog));
     }
+    if (which == Replaced::Log) {
+        // The viewer shows the lines, and cannot delete the log.
+        PostCommand(window, IDM_VIEW_LOG);
+        HWND dialog = program.WaitDialog("Larkmoor: View Program Log");
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_LOG_LIST), LB_GETCOUNT, 0, 0), 2);
+        PostClick(dialog, IDC_DELETE_LOG);
+        ASSERT_TRUE(Answer(program, "Notice",
+                           "Delete the program log? Its lines cannot be brought back.", IDYES));
+        ASSERT_TRUE(Answer(program, "Notice", "The program log could not be deleted."));
+        EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_LOG_LIST), LB_GETCOUNT, 0, 0), 2);
+        PostClick(dialog, IDOK);
+        ASSERT_TRUE(flows::WaitGone(dialog));
+    }
     // Leaving: the session's end line, and the settings.
     ExitAnswering(program, window, which == Replaced::Prompts ? 0 : 1);
 
