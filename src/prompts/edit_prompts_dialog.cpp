@@ -59,6 +59,11 @@ bool WriteAll(HANDLE file, const std::string& text) {
 // Writes text as the new prompts file: first to a file of its own, flushed
 // to the disk, which then replaces the old one in a single move.
 bool WritePromptsFile(const std::string& text) {
+    // A read-only prompts file is left as it is, as it would be if it were
+    // written in place (a replacing move does not refuse it everywhere).
+    const DWORD attributes = GetFileAttributesA(PromptsPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return false;
     char newPath[kTextSize];
     if (!JoinPath(newPath, sizeof newPath, PromptsPath, kNewFileSuffix)) return false;
     HANDLE file = CreateFileA(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -89,7 +89,11 @@ void OnCreate(HWND window) {
     SetWindowPos(window, HWND_TOP, WindowLeft, WindowTop, WindowWidth, WindowHeight,
                  SWP_SHOWWINDOW);
     ShowRandomPrompt();
-    if (WindowTop == 0) CenterWindow(window);
+    // A saved place that no screen shows any more (a monitor taken away, or
+    // a hand-edited settings file) would hide the window for good: centre
+    // it as on a first start.
+    if (WindowTop == 0 || MonitorFromWindow(window, MONITOR_DEFAULTTONULL) == nullptr)
+        CenterWindow(window);
 
     HMENU menu = GetMenu(window);
     ExitBitmap = LoadBitmapA(Instance, MAKEINTRESOURCEA(IDB_EXIT));
@@ -114,6 +118,17 @@ void OnDestroy(HWND window) {
     DeleteObject(ExitBitmap);
     ExitBitmap = nullptr;
     PostQuitMessage(0);
+}
+
+// The menu and the accelerators give commands only while no modal dialog is
+// open (a modal dialog disables the window), but another program can post
+// them at any time. They are taken only while the window is enabled, so that
+// nothing gets past the login, and not once the program has been asked to
+// end (Cancel at the login), when commands posted earlier still wait ahead
+// of the quit message.
+bool TakesCommands(HWND window) {
+    MSG quit;
+    return IsWindowEnabled(window) && !PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
 }
 
 }  // namespace
@@ -142,7 +157,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         OnSize(window);
         return 0;
     case WM_COMMAND:
-        DispatchCommand(window, wParam);
+        if (TakesCommands(window)) DispatchCommand(window, wParam);
         return 0;
     case WM_DESTROY:
         OnDestroy(window);

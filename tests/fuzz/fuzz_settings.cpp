@@ -1,10 +1,15 @@
 // Fuzzes the settings file reader with arbitrary file contents, and checks
-// that whatever record it reads is written and read back unchanged.
+// that whatever record it reads is written and read back unchanged. From the
+// same input it also builds a record directly, as the program can come to
+// hold one (any window geometry and switches, a password that Change
+// password accepts): written and read back, it must be the same record, and
+// the password must still let the user in.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "settings/password.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -28,6 +33,48 @@ void Check(bool condition, const char* what) {
         std::fprintf(stderr, "property violated: %s\n", what);
         std::abort();
     }
+}
+
+// Writes the record in memory to a file and reads it back into memory.
+void WriteAndReadBack() {
+    char* written = nullptr;
+    std::size_t writtenSize = 0;
+    std::FILE* out = open_memstream(&written, &writtenSize);
+    Check(WriteSettingsTo(out), "record written");
+    std::fclose(out);
+    ApplyDefaultSettings();
+    std::FILE* in = fmemopen(written, writtenSize, "rb");
+    ReadSettingsFrom(in);
+    std::fclose(in);
+    std::free(written);
+}
+
+// A record built from the input: seven numbers from its first 28 bytes, and
+// the rest as a new password typed into Change password.
+void CheckHeldRecord(const std::uint8_t* data, std::size_t size) {
+    if (size < 28) return;
+    int numbers[7];
+    std::memcpy(numbers, data, sizeof numbers);
+    char typed[kTextSize];
+    ClearText(typed, sizeof typed);
+    const std::size_t length = strnlen(reinterpret_cast<const char*>(data + 28),
+                                       size - 28 < kTextSize - 1 ? size - 28 : kTextSize - 1);
+    std::memcpy(typed, data + 28, length);
+    if (CheckNewPassword(typed) != NewPasswordProblem::None) return;
+
+    int* const fields[] = {&WindowLeft,        &WindowTop,  &WindowWidth, &WindowHeight,
+                           &ShowStartupScreen, &LogEnabled, &AutoLogin};
+    for (int i = 0; i < 7; ++i) *fields[i] = numbers[i];
+    ClearText(StoredPassword, sizeof StoredPassword);
+    ScrambleText(typed, StoredPassword);
+    const Record held = Take();
+    WriteAndReadBack();
+    const Record back = Take();
+    Check(std::memcmp(held.numbers, back.numbers, sizeof held.numbers) == 0,
+          "a held record's numbers read back unchanged");
+    Check(std::strcmp(held.password, back.password) == 0, "a held password reads back unchanged");
+    Check(MatchesStoredPassword(typed, StoredPassword),
+          "an accepted new password lets the user in after a restart");
 }
 
 }  // namespace
@@ -59,5 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(std::memcmp(first.numbers, second.numbers, sizeof first.numbers) == 0,
           "numbers read back unchanged");
     Check(std::strcmp(first.password, second.password) == 0, "password read back unchanged");
+
+    CheckHeldRecord(data, size);
     return 0;
 }

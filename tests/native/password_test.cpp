@@ -59,6 +59,42 @@ TEST(MatchesStoredPassword, LongestPasswordMatches) {
     EXPECT_FALSE(MatchesStoredPassword(plain.substr(1).c_str(), stored.c_str()));
 }
 
+TEST(MatchesStoredPassword, PasswordLineEndedByCrLfStillLetsTheUserIn) {
+    // An editor that saved the settings file with CR LF line ends leaves a
+    // carriage return at the end of the password line.
+    ApplyDefaultSettings();
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    const std::string crlf = "0\r\n0\r\n320\r\n240\r\n1\r\n1\r\n0\r\n" + Scrambled("granite") + "\r\n";
+    std::fputs(crlf.c_str(), file);
+    std::rewind(file);
+    ReadSettingsFrom(file);
+    std::fclose(file);
+    EXPECT_EQ(std::string(StoredPassword), Scrambled("granite") + "\r");
+
+    struct Row {
+        const char* typed;
+        bool matches;
+    } rows[] = {
+        {"granite", true},          // as the user knows it
+        {"granite\xA8", true},      // the carriage return's plain form, typed too
+        {"granit", false},          {"Granite", false}, {"granite\xA8\xA8", false},
+        {"granite ", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(MatchesStoredPassword(row.typed, StoredPassword), row.matches);
+    }
+    // Only one carriage return at the very end is let off.
+    const std::string twoReturns = Scrambled("granite") + "\r\r";
+    EXPECT_FALSE(MatchesStoredPassword("granite", twoReturns.c_str()));
+    const std::string inside = Scrambled("gran") + "\r" + Scrambled("ite");
+    EXPECT_FALSE(MatchesStoredPassword("granite", inside.c_str()));
+    // The longest stored password ending in a carriage return.
+    const std::string longest = Scrambled(std::string(kTextSize - 2, 'k')) + "\r";
+    EXPECT_TRUE(MatchesStoredPassword(std::string(kTextSize - 2, 'k').c_str(), longest.c_str()));
+}
+
 TEST(CheckNewPassword, NamesTheFirstProblem) {
     struct Row {
         std::string password;
