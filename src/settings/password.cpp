@@ -9,7 +9,6 @@
 namespace {
 
 constexpr unsigned char kLineFeed = '\n';
-constexpr char kCarriageReturn = '\r';
 
 unsigned char Scrambled(unsigned char byte) {
     return static_cast<unsigned char>(byte ^ kScrambleKey);
@@ -27,14 +26,7 @@ bool MatchesStoredPassword(const char* typed, const char* stored) {
     char scrambled[kTextSize];
     ClearText(scrambled, sizeof scrambled);
     ScrambleText(typed, scrambled);
-    bool same = std::strcmp(scrambled, stored) == 0;
-    // A settings file saved by an editor with CR LF line ends holds the
-    // password line with a carriage return before its line feed, and the
-    // reader keeps it as the password's last byte. No one can type that
-    // byte's plain form by accident, so the password without it counts too.
-    const std::size_t length = std::strlen(scrambled);
-    if (!same && std::strlen(stored) == length + 1 && stored[length] == kCarriageReturn)
-        same = std::strncmp(scrambled, stored, length) == 0;
+    const bool same = std::strcmp(scrambled, stored) == 0;
     ClearText(scrambled, sizeof scrambled);
     return same;
 }

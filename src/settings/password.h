@@ -6,9 +6,7 @@
 #include <cstddef>
 
 // True when typed (at most kTextSize - 1 bytes) scrambles to exactly stored.
-// Letter case and every byte count. A stored password that ends in a
-// carriage return (a settings file saved with CR LF line ends) also matches
-// the text typed without it.
+// Letter case and every byte count.
 bool MatchesStoredPassword(const char* typed, const char* stored);
 
 // Why a new password cannot be stored as it is.
