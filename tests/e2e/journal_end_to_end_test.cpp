@@ -20,15 +20,15 @@
 
 #include "journal/text.h"
 #include "resource.h"
+#include "fault_support.h"
 #include "support/driver.h"
+
+using faults::DatabaseFile;
+using faults::UnixPath;
 
 namespace {
 
 constexpr const char kEndMarker[] = "END-OF-SQLITE-OUTPUT";
-
-std::string DatabaseFile() {
-    return DataFolderPath() + "\\larkmoor.3db";
-}
 
 bool WaitFor(bool (*ready)(void*), void* context, DWORD timeoutMs = 10000) {
     const DWORD start = GetTickCount();
@@ -37,21 +37,6 @@ bool WaitFor(bool (*ready)(void*), void* context, DWORD timeoutMs = 10000) {
         Sleep(50);
     }
     return true;
-}
-
-// The Unix path of a Windows path, through Wine's own kernel32 export.
-std::string UnixPath(const std::string& windowsPath) {
-    using Convert = char*(CDECL*)(LPCWSTR);
-    auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    if (convert == nullptr) return std::string();
-    WCHAR wide[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
-    char* unixPath = convert(wide);
-    if (unixPath == nullptr) return std::string();
-    std::string result = unixPath;
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return result;
 }
 
 // The Windows path of the sqlite3 command-line program, or empty.

@@ -72,7 +72,7 @@ void CheckAgainstReference(const LogLines& got, const std::vector<std::string>& 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     // First byte: the number of lines kept (0 for the viewer's own limit);
-    // second byte: the seed of the chunk sizes.
+    // second byte: seeds the chunk sizes.
     const std::size_t limit = data[0] == 0 ? kShownLogLines : data[0];
     unsigned chunkSeed = data[1];
     const std::string_view log(reinterpret_cast<const char*>(data + 2), size - 2);
