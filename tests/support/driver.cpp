@@ -15,12 +15,7 @@ namespace {
 
 
 bool Wait(DWORD timeoutMs, bool (*ready)(void*), void* context) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (ready(context)) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
+    return WaitUntil([&] { return ready(context); }, timeoutMs);
 }
 
 struct FindContext {
@@ -77,6 +72,50 @@ std::string ProgramFolderPath() {
     return path;
 }
 
+bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (ready()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
+std::vector<PROCESSENTRY32> ChildProcesses(DWORD parentId) {
+    std::vector<PROCESSENTRY32> children;
+    // No process (one never started): under Wine the processes started from
+    // Linux, this test program among them, have parent 0.
+    if (parentId == 0) return children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return children;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == parentId) children.push_back(entry);
+    CloseHandle(snapshot);
+    return children;
+}
+
+bool WaitForChild(DWORD parentId, const char* exeName, DWORD timeoutMs) {
+    return WaitUntil(
+        [&] {
+            for (const PROCESSENTRY32& child : ChildProcesses(parentId))
+                if (lstrcmpiA(child.szExeFile, exeName) == 0) return true;
+            return false;
+        },
+        timeoutMs);
+}
+
+void EndChildren(DWORD parentId) {
+    for (const PROCESSENTRY32& child : ChildProcesses(parentId)) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child.th32ProcessID);
+        if (process == nullptr) continue;
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
 std::vector<DialogWindow> ProcessDialogs(DWORD processId) {
     std::vector<DialogWindow> dialogs;
     ListContext context = {processId, &dialogs};
@@ -129,9 +168,10 @@ Larkmoor::~Larkmoor() {
     Kill();
 }
 
-bool Larkmoor::Start(const std::string& workingFolder) {
+bool Larkmoor::Start(const std::string& workingFolder, const std::string& program) {
     const std::string folder = workingFolder.empty() ? ProgramFolderPath() : workingFolder;
-    std::string command = "\"" + ProgramFolderPath() + "\\larkmoor.exe\"";
+    std::string command =
+        "\"" + (program.empty() ? ProgramFolderPath() + "\\larkmoor.exe" : program) + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
