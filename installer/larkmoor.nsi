@@ -7,7 +7,7 @@
 ; folder %APPDATA%\larkmoor unless asked to delete it.
 ;
 ; CMake builds it (target larkmoor_setup) with
-;   makensis -DVERSION=1.1 -DFILE_VERSION=1.1.0.0 -DARCH=x86|x64
+;   makensis -DVERSION=<major.minor> -DFILE_VERSION=<major.minor.patch.0> -DARCH=x86|x64
 ;            -DPROGRAM_DIR=<the build's program folder> -DOUTFILE=<setup.exe> larkmoor.nsi
 ; Every name and number of the product comes from there or from res/product.h.
 
@@ -148,6 +148,10 @@ Section "Larkmoor (program, help and default prompts)" SectionProgram
   ; A shortcut starts in the output folder, the program folder.
   CreateShortcut "$SMPROGRAMS\Larkmoor.lnk" "$INSTDIR\${PROGRAM_EXE}"
   CreateShortcut "$SMPROGRAMS\Larkmoor Help.lnk" "$INSTDIR\${HELP_FILE}"
+  ; A desktop shortcut of an earlier installation stays, and follows a move.
+  ${If} ${FileExists} "$DESKTOP\Larkmoor.lnk"
+    CreateShortcut "$DESKTOP\Larkmoor.lnk" "$INSTDIR\${PROGRAM_EXE}"
+  ${EndIf}
 SectionEnd
 
 Section /o "Desktop shortcut" SectionDesktop
