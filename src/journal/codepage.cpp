@@ -62,6 +62,31 @@ unsigned char LowerByte(const CodePage& page, unsigned char byte) {
     return page.lower[byte - 0x80];
 }
 
+CaseBlindMatcher::CaseBlindMatcher(const CodePage& page, std::string_view pattern) {
+    for (unsigned byte = 0; byte < 256; ++byte)
+        lower_[byte] = LowerByte(page, static_cast<unsigned char>(byte));
+    pattern_.reserve(pattern.size());
+    for (char byte : pattern)
+        pattern_.push_back(static_cast<char>(lower_[static_cast<unsigned char>(byte)]));
+}
+
+std::size_t CaseBlindMatcher::Find(std::string_view text) const {
+    const std::size_t length = pattern_.size();
+    if (length == 0) return 0;
+    if (text.size() < length) return std::string_view::npos;
+    const unsigned char first = static_cast<unsigned char>(pattern_[0]);
+    const std::size_t last = text.size() - length;
+    for (std::size_t i = 0; i <= last; ++i) {
+        if (lower_[static_cast<unsigned char>(text[i])] != first) continue;
+        std::size_t k = 1;
+        while (k < length && lower_[static_cast<unsigned char>(text[i + k])] ==
+                                 static_cast<unsigned char>(pattern_[k]))
+            ++k;
+        if (k == length) return i;
+    }
+    return std::string_view::npos;
+}
+
 TypedText ConvertTypedText(std::u16string_view text, EncodeFunction encode, const void* context) {
     TypedText result;
     result.bytes.reserve(text.size());
