@@ -179,7 +179,7 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
 bool CopyFileAtomically(const std::string& from, const std::string& to) {
     std::FILE* source = platform::OpenFile(from, "rb");
     if (source == nullptr) return false;
-    const bool copied = platform::ReplaceFile(to, CopyFrom, source);
+    const bool copied = platform::ReplaceWholeFile(to, CopyFrom, source);
     std::fclose(source);
     return copied;
 }

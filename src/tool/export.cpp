@@ -64,6 +64,16 @@ std::string MarkdownLine(std::string_view line) {
     while (digits < line.size() && IsDigit(line[digits])) ++digits;
     for (; i < line.size(); ++i) {
         const char c = line[i];
+        // Typographic quotes (U+2018 to U+201E) would be read as quotation
+        // markup; as character references they are plain characters.
+        if (c == '\xE2' && i + 2 < line.size() && line[i + 1] == '\x80') {
+            const unsigned char last = static_cast<unsigned char>(line[i + 2]);
+            if (last >= 0x98 && last <= 0x9E && last != 0x9B) {
+                out += "&#" + std::to_string(0x2000 + last - 0x80) + ";";
+                i += 2;
+                continue;
+            }
+        }
         const char before = i > first ? line[i - 1] : '\0';
         const char after = i + 1 < line.size() ? line[i + 1] : '\0';
         bool escape = false;
@@ -391,7 +401,7 @@ int RunExport(const ToolContext& context, const CommandLine& line) {
     if (const int access = CheckAccess(context); access != kExitDone) return access;
 
     const std::string* output = line.Value("output");
-    const bool done = output != nullptr ? platform::ReplaceFile(*output, ExportToFile, &job)
+    const bool done = output != nullptr ? platform::ReplaceWholeFile(*output, ExportToFile, &job)
                                         : Export(job, nullptr);
     if (job.result != StoreResult::Done) {
         Complain("the journal could not be read: " + journal +

@@ -49,7 +49,7 @@ bool RemoveTree(const std::string& path);
 // The names in a folder (not "." and ".."), unsorted; empty when unreadable.
 std::vector<std::string> ListFolder(const std::string& path);
 // ReplaceFileContents for a UTF-8 path.
-bool ReplaceFile(const std::string& path, FileWriter write, void* context);
+bool ReplaceWholeFile(const std::string& path, FileWriter write, void* context);
 
 // Local date and time: year, month, day, hour, minute, second.
 void LocalTime(int fields[6]);

@@ -158,7 +158,7 @@ std::vector<std::string> ListFolder(const std::string& path) {
     return names;
 }
 
-bool ReplaceFile(const std::string& path, FileWriter write, void* context) {
+bool ReplaceWholeFile(const std::string& path, FileWriter write, void* context) {
     return ReplaceFileContents(path.c_str(), write, context);
 }
 

@@ -196,7 +196,7 @@ std::vector<std::string> ListFolder(const std::string& path) {
     return names;
 }
 
-bool ReplaceFile(const std::string& path, FileWriter write, void* context) {
+bool ReplaceWholeFile(const std::string& path, FileWriter write, void* context) {
     // The program's routine takes an ANSI path, as the program's own paths
     // are. A path the code page cannot hold exactly is refused rather than
     // passed on with look-alike characters.
