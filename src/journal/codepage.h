@@ -47,8 +47,15 @@ public:
     std::size_t Find(std::string_view text) const;
 
 private:
+    // True when the pattern stands at at (at least its length of bytes).
+    bool Matches(const char* at) const;
+
     unsigned char lower_[256];
     std::string pattern_;  // folded
+    // The bytes whose lower-case letter is the pattern's first: the letter
+    // itself, its capital, and in some code pages more.
+    unsigned char firsts_[256];
+    std::size_t firstCount_ = 0;
 };
 
 // Appends the bytes of one character (a Unicode scalar value) in the target

@@ -182,17 +182,24 @@ const char* ColumnText(sqlite3_stmt* statement, int column) {
     return text == nullptr ? "" : reinterpret_cast<const char*>(text);
 }
 
-// Unscrambles a stored entry into buffer (size bytes) as the Entries dialog
-// does: cut to the buffer, and ended at the first key byte, whose
-// unscrambled form is a zero byte. Returns the text's length.
-std::size_t UnscrambleStoredEntry(const char* stored, char* buffer, std::size_t size) {
-    std::size_t length = 0;
-    while (length + 1 < size && stored[length] != '\0') {
-        const char byte =
-            static_cast<char>(static_cast<unsigned char>(stored[length]) ^ kScrambleKey);
-        if (byte == '\0') break;
-        buffer[length++] = byte;
-    }
+// The length of a column's text up to its first zero byte.
+std::size_t ColumnTextLength(sqlite3_stmt* statement, int column, const char* text) {
+    const std::size_t bytes = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+    const void* zero = std::memchr(text, '\0', bytes);
+    return zero == nullptr ? bytes
+                           : static_cast<std::size_t>(static_cast<const char*>(zero) - text);
+}
+
+// Unscrambles a stored entry of length bytes into buffer (size bytes) as the
+// Entries dialog does: cut to the buffer, and ended at the first key byte,
+// whose unscrambled form is a zero byte. Returns the text's length.
+std::size_t UnscrambleStoredEntry(const char* stored, std::size_t length, char* buffer,
+                                  std::size_t size) {
+    if (length > size - 1) length = size - 1;
+    const void* key = std::memchr(stored, kScrambleKey, length);
+    if (key != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(key) - stored);
+    for (std::size_t i = 0; i < length; ++i)
+        buffer[i] = static_cast<char>(static_cast<unsigned char>(stored[i]) ^ kScrambleKey);
     buffer[length] = '\0';
     return length;
 }
@@ -306,7 +313,9 @@ StoreResult StoreReadAllEntries(const char* path, EntrySink& sink, int waitMs) {
         }
         CopyText(date, sizeof date, ColumnText(row, 1));
         CopyText(subject, sizeof subject, ColumnText(row, 2));
-        const std::size_t length = UnscrambleStoredEntry(ColumnText(row, 3), text, sizeof text);
+        const char* stored = ColumnText(row, 3);
+        const std::size_t length =
+            UnscrambleStoredEntry(stored, ColumnTextLength(row, 3, stored), text, sizeof text);
         if (!sink.Add({record, date, subject, text, length})) return StoreResult::Done;
     }
 }
