@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -61,35 +62,20 @@ bool IsBackupName(const std::string& name) {
     return true;
 }
 
-class Handle {
-public:
-    Handle(const std::string& path, int flags)
-        : opened_(sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) == SQLITE_OK) {}
-    ~Handle() { sqlite3_close(db_); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool Opened() const { return opened_; }
-    sqlite3* Get() const { return db_; }
-
-private:
-    sqlite3* db_ = nullptr;
-    bool opened_;
-};
-
 // Copies a database with SQLite's online backup: the whole file in one step
 // under one read lock, so the copy is one consistent state of the journal,
 // never a half-written one. While another program holds the file locked
 // the step is tried again until the wait runs out.
 bool CopyDatabase(const std::string& from, const std::string& to, std::string* why) {
-    Handle source(from, SQLITE_OPEN_READWRITE);
-    Handle target(to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    Database source(from, SQLITE_OPEN_READWRITE);
+    Database target(to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     if (!source.Opened() || !target.Opened()) {
         *why = "cannot open " + (source.Opened() ? to : from);
         return false;
     }
-    sqlite3_backup* backup = sqlite3_backup_init(target.Get(), "main", source.Get(), "main");
+    sqlite3_backup* backup = sqlite3_backup_init(target.Handle(), "main", source.Handle(), "main");
     if (backup == nullptr) {
-        *why = sqlite3_errmsg(target.Get());
+        *why = sqlite3_errmsg(target.Handle());
         return false;
     }
     int step = SQLITE_OK;
@@ -109,16 +95,13 @@ bool CopyDatabase(const std::string& from, const std::string& to, std::string* w
 
 // True when the copy passes SQLite's integrity check and holds the table.
 bool CopyIsSound(const std::string& path) {
-    Handle db(path, SQLITE_OPEN_READONLY);
-    if (!db.Opened() || !HoldsJournalTable(db.Get())) return false;
-    sqlite3_stmt* check = nullptr;
-    bool ok =
-        sqlite3_prepare_v2(db.Get(), "PRAGMA integrity_check;", -1, &check, nullptr) == SQLITE_OK &&
-        sqlite3_step(check) == SQLITE_ROW &&
-        std::string(reinterpret_cast<const char*>(sqlite3_column_text(check, 0))) == "ok" &&
-        sqlite3_step(check) == SQLITE_DONE;
-    sqlite3_finalize(check);
-    return ok;
+    Database db(path, SQLITE_OPEN_READONLY);
+    if (!db.Opened() || !HoldsJournalTable(db.Handle())) return false;
+    Query check(db.Handle(), "PRAGMA integrity_check;");
+    if (!check.Prepared() || sqlite3_step(check.Handle()) != SQLITE_ROW) return false;
+    const unsigned char* verdict = sqlite3_column_text(check.Handle(), 0);
+    return verdict != nullptr && std::strcmp(reinterpret_cast<const char*>(verdict), "ok") == 0 &&
+           sqlite3_step(check.Handle()) == SQLITE_DONE;
 }
 
 // Copies the journal and the small files of one folder into another.
@@ -158,11 +141,10 @@ void KeepNewest(const std::string& folder, std::size_t keep) {
 bool JournalInUse(const std::string& journal) {
     if (platform::ProgramRunning()) return true;
     if (!platform::IsFile(journal)) return false;
-    Handle db(journal, SQLITE_OPEN_READWRITE);
+    Database db(journal, SQLITE_OPEN_READWRITE, 0);
     if (!db.Opened()) return false;
-    const bool locked =
-        sqlite3_exec(db.Get(), "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr) != SQLITE_OK;
-    if (!locked) sqlite3_exec(db.Get(), "ROLLBACK;", nullptr, nullptr, nullptr);
+    const bool locked = !db.Run("BEGIN EXCLUSIVE;");
+    if (!locked) db.Run("ROLLBACK;");
     return locked;
 }
 

@@ -1,4 +1,6 @@
 // Helpers shared by the commands of larkmoor-tool: see tool.h.
+#include <sqlite3.h>
+
 #include <cstring>
 
 #include "journal/text.h"
@@ -182,4 +184,36 @@ bool CopyFileAtomically(const std::string& from, const std::string& to) {
     const bool copied = platform::ReplaceWholeFile(to, CopyFrom, source);
     std::fclose(source);
     return copied;
+}
+
+std::string Thousands(long long number) {
+    std::string digits = std::to_string(number);
+    const int sign = digits[0] == '-' ? 1 : 0;
+    for (int i = static_cast<int>(digits.size()) - 3; i > sign; i -= 3)
+        digits.insert(static_cast<std::size_t>(i), ",");
+    return digits;
+}
+
+Database::Database(const std::string& path, int flags, int waitMs)
+    : opened_(sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) == SQLITE_OK) {
+    sqlite3_busy_timeout(db_, waitMs);
+}
+
+Database::~Database() {
+    sqlite3_close(db_);
+}
+
+bool Database::Run(const char* statements) {
+    return sqlite3_exec(db_, statements, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+std::string Database::Message() const {
+    return sqlite3_errmsg(db_);
+}
+
+Query::Query(sqlite3* db, const char* text)
+    : prepared_(sqlite3_prepare_v2(db, text, -1, &statement_, nullptr) == SQLITE_OK) {}
+
+Query::~Query() {
+    sqlite3_finalize(statement_);
 }

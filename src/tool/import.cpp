@@ -37,13 +37,6 @@ bool IsTimestamp(const std::string& text) {
     return true;
 }
 
-std::string Thousands(std::size_t number) {
-    std::string digits = std::to_string(number);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
-        digits.insert(static_cast<std::size_t>(i), ",");
-    return digits;
-}
-
 // Converts one field; on failure says why, naming the field.
 bool Convert(const std::string& utf8, const char* field, const CodePage& page, std::string* bytes,
              std::string* why) {
@@ -81,12 +74,12 @@ bool CheckEntry(const JsonValue& item, const CodePage& page, NewEntry* entry, st
     if (!Convert(subject->text, "subject", page, &entry->subject, why)) return false;
     if (!Convert(text->text, "text", page, &entry->text, why)) return false;
     if (entry->subject.size() < kMinSubject || entry->subject.size() > kMaxSubject) {
-        *why = "the subject has " + Thousands(entry->subject.size()) +
+        *why = "the subject has " + Thousands(static_cast<long long>(entry->subject.size())) +
                " characters; a subject has 3 to 779";
         return false;
     }
     if (entry->text.empty() || entry->text.size() > kMaxText) {
-        *why = "the text has " + Thousands(entry->text.size()) +
+        *why = "the text has " + Thousands(static_cast<long long>(entry->text.size())) +
                " characters; an entry text has 1 to 32,766";
         return false;
     }
@@ -164,33 +157,11 @@ bool ReadEntries(const std::string& path, const CodePage& page, std::vector<NewE
     return true;
 }
 
-class Database {
-public:
-    explicit Database(const std::string& path)
-        : opened_(sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) ==
-                  SQLITE_OK) {
-        sqlite3_busy_timeout(db_, kLockWaitMilliseconds);
-    }
-    ~Database() { sqlite3_close(db_); }
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
-    bool Opened() const { return opened_; }
-    sqlite3* Handle() const { return db_; }
-    bool Run(const char* statement) {
-        return sqlite3_exec(db_, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    std::string Message() const { return sqlite3_errmsg(db_); }
-
-private:
-    sqlite3* db_ = nullptr;
-    bool opened_;
-};
-
 // Adds the entries in one transaction through the program's own insert
 // statement, with the values prepared as the Entries dialog prepares them.
 bool Insert(const std::string& path, const std::vector<NewEntry>& entries, bool dryRun,
             long long* first, long long* last) {
-    Database db(path);
+    Database db(path, SQLITE_OPEN_READWRITE);
     if (!db.Opened() || !HoldsJournalTable(db.Handle())) {
         Complain("the journal " + path +
                  " cannot be written: it is not a Larkmoor journal, or it is damaged");

@@ -12,6 +12,7 @@
 #include "journal/journal_store.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // Exit codes.
 constexpr int kExitDone = 0;           // done; for verify: sound
@@ -85,6 +86,44 @@ private:
     std::FILE* file_;
     std::string pending_;
     bool failed_ = false;
+};
+
+// A number with thousands separators: 32,766.
+std::string Thousands(long long number);
+
+// A connection to a database file, closed on every way out. It waits up to
+// waitMs milliseconds for a lock another program holds.
+class Database {
+public:
+    Database(const std::string& path, int flags, int waitMs = kLockWaitMilliseconds);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+    bool Opened() const { return opened_; }
+    sqlite3* Handle() const { return db_; }
+    // Runs statements without a result; false when one failed.
+    bool Run(const char* statements);
+    // SQLite's message for the last failure.
+    std::string Message() const;
+
+private:
+    sqlite3* db_ = nullptr;
+    bool opened_;
+};
+
+// A prepared statement, finalized on every way out.
+class Query {
+public:
+    Query(sqlite3* db, const char* text);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+    bool Prepared() const { return prepared_; }
+    sqlite3_stmt* Handle() const { return statement_; }
+
+private:
+    sqlite3_stmt* statement_ = nullptr;
+    bool prepared_;
 };
 
 // Reads a whole file; false when it cannot be read.

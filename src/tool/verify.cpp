@@ -16,28 +16,6 @@ namespace {
 
 constexpr std::size_t kShownIntegrityProblems = 20;
 
-std::string Thousands(long long number) {
-    std::string digits = std::to_string(number);
-    for (int i = static_cast<int>(digits.size()) - 3; i > (digits[0] == '-' ? 1 : 0); i -= 3)
-        digits.insert(static_cast<std::size_t>(i), ",");
-    return digits;
-}
-
-class Statement {
-public:
-    Statement(sqlite3* db, const char* text)
-        : prepared_(sqlite3_prepare_v2(db, text, -1, &statement_, nullptr) == SQLITE_OK) {}
-    ~Statement() { sqlite3_finalize(statement_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    bool Prepared() const { return prepared_; }
-    sqlite3_stmt* Get() const { return statement_; }
-
-private:
-    sqlite3_stmt* statement_ = nullptr;
-    bool prepared_;
-};
-
 std::string Text(sqlite3_stmt* statement, int column) {
     const unsigned char* text = sqlite3_column_text(statement, column);
     return text == nullptr ? std::string() : reinterpret_cast<const char*>(text);
@@ -79,18 +57,18 @@ std::string CheckValue(sqlite3_stmt* row, int column, const char* what, std::siz
 }
 
 void CheckRows(sqlite3* db, Findings* findings, std::size_t* rows) {
-    Statement select(db,
-                     "SELECT a, typeof(a), dbdate, dbsubject, dbentry, length(CAST(dbsubject AS "
-                     "BLOB)) FROM dbtable ORDER BY a;");
+    Query select(db,
+                 "SELECT a, typeof(a), dbdate, dbsubject, dbentry, length(CAST(dbsubject AS "
+                 "BLOB)) FROM dbtable ORDER BY a;");
     if (!select.Prepared()) {
         findings->serious.push_back(std::string(kDatabaseFileName + 1) +
                                     ": the rows cannot be read: " + sqlite3_errmsg(db));
         return;
     }
     int step;
-    while ((step = sqlite3_step(select.Get())) == SQLITE_ROW) {
+    while ((step = sqlite3_step(select.Handle())) == SQLITE_ROW) {
         ++*rows;
-        sqlite3_stmt* row = select.Get();
+        sqlite3_stmt* row = select.Handle();
         const std::string number = Text(row, 0);
         const std::string prefix = std::string(kDatabaseFileName + 1) + ": record " + number + ": ";
         const long long value = sqlite3_column_int64(row, 0);
@@ -127,19 +105,18 @@ void CheckJournal(const std::string& path, Findings* findings) {
         findings->serious.push_back(name + ": there is no journal database");
         return;
     }
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        findings->serious.push_back(name + ": cannot be opened: " + sqlite3_errmsg(db));
-        sqlite3_close(db);
+    Database journal(path, SQLITE_OPEN_READONLY);
+    sqlite3* db = journal.Handle();
+    if (!journal.Opened()) {
+        findings->serious.push_back(name + ": cannot be opened: " + journal.Message());
         return;
     }
-    sqlite3_busy_timeout(db, kLockWaitMilliseconds);
     {
-        Statement check(db, "PRAGMA integrity_check;");
-        int step = check.Prepared() ? sqlite3_step(check.Get()) : SQLITE_ERROR;
+        Query check(db, "PRAGMA integrity_check;");
+        int step = check.Prepared() ? sqlite3_step(check.Handle()) : SQLITE_ERROR;
         std::size_t problems = 0;
-        for (; step == SQLITE_ROW; step = sqlite3_step(check.Get())) {
-            const std::string line = Text(check.Get(), 0);
+        for (; step == SQLITE_ROW; step = sqlite3_step(check.Handle())) {
+            const std::string line = Text(check.Handle(), 0);
             if (line == "ok") continue;
             if (++problems <= kShownIntegrityProblems)
                 findings->serious.push_back(name + ": integrity check: " + line);
@@ -161,7 +138,6 @@ void CheckJournal(const std::string& path, Findings* findings) {
         else
             CheckRows(db, findings, &findings->entries);
     }
-    sqlite3_close(db);
 }
 
 bool IsNumberLine(const std::string& line) {
@@ -276,15 +252,15 @@ bool HoldsJournalTable(sqlite3* db) {
                                       {"dbdate", "text", 0},
                                       {"dbsubject", "text", 0},
                                       {"dbentry", "blob", 0}};
-    Statement info(db, "PRAGMA table_info(dbtable);");
+    Query info(db, "PRAGMA table_info(dbtable);");
     if (!info.Prepared()) return false;
     std::size_t count = 0;
-    while (sqlite3_step(info.Get()) == SQLITE_ROW) {
+    while (sqlite3_step(info.Handle()) == SQLITE_ROW) {
         if (count >= 4) return false;
         const Column& wanted = kColumns[count++];
-        if (Text(info.Get(), 1) != wanted.name ||
-            sqlite3_stricmp(Text(info.Get(), 2).c_str(), wanted.type) != 0 ||
-            sqlite3_column_int(info.Get(), 5) != wanted.key)
+        if (Text(info.Handle(), 1) != wanted.name ||
+            sqlite3_stricmp(Text(info.Handle(), 2).c_str(), wanted.type) != 0 ||
+            sqlite3_column_int(info.Handle(), 5) != wanted.key)
             return false;
     }
     return count == 4;
