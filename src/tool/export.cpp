@@ -246,8 +246,11 @@ public:
                        ", \"text\": " + JsonString(text) + "}");
             break;
         case Format::Markdown:
-            out_.Write("## " + MarkdownLine(SingleLine(subject)) + "\n\n*Record " + record + ", " +
-                       MarkdownLine(SingleLine(date)) + "*\n\n" + MarkdownText(text));
+            // The emphasis must end on a visible character: an empty date
+            // (a NULL in the journal) leaves the record number alone.
+            out_.Write("## " + MarkdownLine(SingleLine(subject)) + "\n\n*Record " + record +
+                       (IsBlank(date) ? "" : ", " + MarkdownLine(SingleLine(date))) + "*\n\n" +
+                       MarkdownText(text));
             break;
         case Format::Html: {
             const std::string anchor = "record-" + record;
