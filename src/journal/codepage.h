@@ -37,6 +37,27 @@ bool EncodeCharacter(const CodePage& page, char32_t character, unsigned char* by
 // capital letter), by the code page's own letters, not only ASCII.
 unsigned char LowerByte(const CodePage& page, unsigned char byte);
 
+// Case-blind search in the bytes of a code page: letters are folded by the
+// code page's own case rules (LowerByte), not only ASCII.
+class CaseBlindMatcher {
+public:
+    CaseBlindMatcher(const CodePage& page, std::string_view pattern);
+    // Offset of the first occurrence of the pattern in text, or npos. An
+    // empty pattern is found at 0.
+    std::size_t Find(std::string_view text) const;
+
+private:
+    // True when the pattern stands at at (at least its length of bytes).
+    bool Matches(const char* at) const;
+
+    unsigned char lower_[256];
+    std::string pattern_;  // folded
+    // The bytes whose lower-case letter is the pattern's first: the letter
+    // itself, its capital, and in some code pages more.
+    unsigned char firsts_[256];
+    std::size_t firstCount_ = 0;
+};
+
 // Appends the bytes of one character (a Unicode scalar value) in the target
 // code page to bytes. Returns false, appending nothing, when the code page
 // holds no exact form of the character.
