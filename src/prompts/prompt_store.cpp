@@ -6,11 +6,14 @@
 #include "prompts/prompt_file.h"
 #include "prompts/prompts.h"
 #include "prompts/random.h"
+#include "shell/message_box.h"
 #include "shell/shell.h"
 
 HWND PromptList;
 
 namespace {
+
+constexpr const char kPromptsReadError[] = "Program quotes read error!";
 
 // Items that the list box cannot add are skipped without a message.
 void AddToPromptList(const char* prompt, void*) {
@@ -34,8 +37,7 @@ void LoadPrompts() {
     // Text mode: the C runtime reads CR LF as LF and stops at Ctrl+Z.
     std::FILE* file = std::fopen(PromptsPath, "rt");
     if (file == nullptr) {
-        MessageBoxA(MainWindow, "Program quotes read error!", "An unexpected error has occurred!",
-                    MB_SYSTEMMODAL | MB_ICONERROR);
+        ShowFileError(kPromptsReadError);
         return;
     }
     ReadPrompts(file, LineEnds::Translated, AddToPromptList, nullptr);
