@@ -79,8 +79,9 @@ void ShowPromptCount(HWND dialog) {
 }
 
 void ShowFileMessage(HWND owner, const char* what) {
-    ShowMessage(owner, kNoticeCaption, std::string(what) + "\n\n" + Utf8FromAnsi(PromptsPath),
-                MB_ICONEXCLAMATION);
+    char text[4 * kTextSize];
+    std::snprintf(text, sizeof text, "%s\n\n%s", what, Utf8FromAnsi(PromptsPath).c_str());
+    ShowMessage(owner, kNoticeCaption, text, MB_ICONEXCLAMATION);
 }
 
 // Fills the field from the prompts file. A missing file gives an empty field
