@@ -247,3 +247,25 @@ TEST_F(CharacterSetTest, FoldersWhosePathsHoldAGreekLetterKeepEveryFile) {
     EXPECT_FALSE(PathExists(DataFolderPath() + "\\larkmoor.3db"));
     RemoveGreekTree(appData);
 }
+
+TEST_F(CharacterSetTest, DataFolderWithoutAShortNameEndsWithOneClearMessage) {
+    if (GetACP() != 1252) GTEST_SKIP() << "needs the Western code page, not " << GetACP();
+    // A folder that does not exist has no short name either.
+    AppDataRedirect redirect(u"C:\\Λείπει");
+    ASSERT_TRUE(program_.Start());
+    HWND box = program_.WaitDialog("Larkmoor Notice");
+    ASSERT_NE(box, nullptr) << OpenDialogs(program_);
+    EXPECT_EQ(MessageBoxText(box),
+              "Larkmoor cannot keep its files in your application-data folder:\n\nC:\\Λείπει\n\n"
+              "Its path contains \"Λ\", \"ε\", \"ί\", \"π\" and \"ι\", which this computer's "
+              "character set cannot hold, and Windows gives no short name for it. Ask your "
+              "administrator to turn on short names for this drive, or to set the language for "
+              "non-Unicode programs to one that has these characters.");
+    PostClick(box, IDOK);
+    DWORD code = 99;
+    ASSERT_TRUE(program_.WaitExit(&code));
+    EXPECT_EQ(code, 0u);
+    // Nothing was written: neither folder got a file.
+    EXPECT_EQ(GetFileAttributesW(L"C:\\Λείπει"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(PathExists(DataFolderPath() + "\\larkmoorlog.txt"));
+}
