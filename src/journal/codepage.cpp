@@ -15,6 +15,26 @@ bool IsLowSurrogate(char32_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
+// The character that starts at text[*i], which is advanced past it. A
+// surrogate without its partner stands for itself.
+char32_t NextCharacter(std::u16string_view text, std::size_t* i) {
+    char32_t character = text[*i];
+    if (IsHighSurrogate(character) && *i + 1 < text.size() && IsLowSurrogate(text[*i + 1])) {
+        character = 0x10000 + ((character - 0xD800) << 10) + (text[*i + 1] - 0xDC00);
+        ++*i;
+    }
+    ++*i;
+    return character;
+}
+
+bool IsLoneSurrogate(char32_t character) {
+    return IsHighSurrogate(character) || IsLowSurrogate(character);
+}
+
+void AddOnce(char32_t character, std::u32string* characters) {
+    if (characters->find(character) == std::u32string::npos) characters->push_back(character);
+}
+
 bool EncodeWithTable(char32_t character, std::string* bytes, const void* context) {
     unsigned char byte = 0;
     if (!EncodeCharacter(*static_cast<const CodePage*>(context), character, &byte)) return false;
@@ -132,22 +152,37 @@ bool CaseBlindMatcher::Matches(const char* at) const {
 TypedText ConvertTypedText(std::u16string_view text, EncodeFunction encode, const void* context) {
     TypedText result;
     result.bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t character = text[i];
-        if (IsHighSurrogate(character) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            character = 0x10000 + ((character - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        const bool lone = IsHighSurrogate(character) || IsLowSurrogate(character);
-        if (!lone && encode(character, &result.bytes, context)) continue;
-        if (result.refused.find(character) == std::u32string::npos)
-            result.refused.push_back(character);
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t character = NextCharacter(text, &i);
+        if (!IsLoneSurrogate(character) && encode(character, &result.bytes, context)) continue;
+        AddOnce(character, &result.refused);
     }
     return result;
 }
 
 TypedText ConvertTypedText(std::u16string_view text, const CodePage& page) {
     return ConvertTypedText(text, EncodeWithTable, &page);
+}
+
+std::u32string CharactersHoldingByte(std::u16string_view text, EncodeFunction encode,
+                                     const void* context, unsigned char byte) {
+    std::u32string holding;
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t character = NextCharacter(text, &i);
+        bytes.clear();
+        if (IsLoneSurrogate(character) || !encode(character, &bytes, context)) continue;
+        if (bytes.find(static_cast<char>(byte)) != std::string::npos) AddOnce(character, &holding);
+    }
+    return holding;
+}
+
+std::size_t FindFirstOf(std::u16string_view text, std::u32string_view characters) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        if (characters.find(NextCharacter(text, &i)) != std::u32string_view::npos) return start;
+    }
+    return text.size();
 }
 
 std::u16string DecodeText(std::string_view bytes, const CodePage& page) {
@@ -180,14 +215,7 @@ void AppendUtf8(char32_t character, std::string* out) {
 std::string Utf8FromUtf16(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t character = text[i];
-        if (IsHighSurrogate(character) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            character = 0x10000 + ((character - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        AppendUtf8(character, &out);
-    }
+    for (std::size_t i = 0; i < text.size();) AppendUtf8(NextCharacter(text, &i), &out);
     return out;
 }
 

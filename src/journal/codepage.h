@@ -75,6 +75,17 @@ struct TypedText {
 TypedText ConvertTypedText(std::u16string_view text, EncodeFunction encode, const void* context);
 TypedText ConvertTypedText(std::u16string_view text, const CodePage& page);
 
+// The characters of text whose bytes in the target code page include byte,
+// each once, in the order typed: what a rule on the stored bytes refuses,
+// named as the user typed it. Characters the code page cannot hold are not
+// among them.
+std::u32string CharactersHoldingByte(std::u16string_view text, EncodeFunction encode,
+                                     const void* context, unsigned char byte);
+
+// Where the first character of text that is one of characters stands, in
+// UTF-16 units from the start; text.size() when there is none.
+std::size_t FindFirstOf(std::u16string_view text, std::u32string_view characters);
+
 // Bytes of a code page as UTF-16.
 std::u16string DecodeText(std::string_view bytes, const CodePage& page);
 

@@ -15,29 +15,6 @@
 #include "shell/shell.h"
 #include "tool/platform.h"
 
-#if !LARKMOOR_HAVE_REPLACE_FILE_WIN32
-// TEMPORARY: the program's own Win32 ReplaceFileContents (src/shell/
-// replace_file_win32.cpp) takes the place of this copy once it is in the
-// tree; CMake then compiles that file instead and this block drops out.
-bool ReplaceFileContents(const char* path, FileWriter write, void* context) {
-    const DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        return false;
-    const std::string newPath = std::string(path) + ".new";
-    std::FILE* file = std::fopen(newPath.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool ok = write(file, context);
-    ok = std::fflush(file) == 0 && ok;
-    ok = _commit(_fileno(file)) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
-    if (ok &&
-        MoveFileExA(newPath.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileA(newPath.c_str());
-    return false;
-}
-#endif
-
 namespace {
 
 std::wstring Wide(const std::string& text) {

@@ -23,13 +23,8 @@ target_compile_definitions(larkmoor-tool PRIVATE PROJECT_VERSION="${PROJECT_VERS
 target_link_libraries(larkmoor-tool PRIVATE larkmoor_core)
 
 if(LARKMOOR_WINDOWS)
-  # The program's own atomic file replacement, where the tree has it.
-  if(EXISTS ${CMAKE_SOURCE_DIR}/src/shell/replace_file_win32.cpp)
-    target_sources(larkmoor-tool PRIVATE src/shell/replace_file_win32.cpp)
-    target_compile_definitions(larkmoor-tool PRIVATE LARKMOOR_HAVE_REPLACE_FILE_WIN32=1)
-  else()
-    target_compile_definitions(larkmoor-tool PRIVATE LARKMOOR_HAVE_REPLACE_FILE_WIN32=0)
-  endif()
+  # The program's own atomic file replacement.
+  target_sources(larkmoor-tool PRIVATE src/shell/replace_file_win32.cpp)
   target_compile_definitions(larkmoor-tool PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
   target_link_libraries(larkmoor-tool PRIVATE shell32)
   add_custom_command(TARGET larkmoor-tool POST_BUILD
