@@ -28,7 +28,8 @@ add_custom_command(
           ${CMAKE_SOURCE_DIR}/installer/larkmoor.nsi
   DEPENDS ${CMAKE_SOURCE_DIR}/installer/larkmoor.nsi ${CMAKE_SOURCE_DIR}/res/product.h
           ${CMAKE_SOURCE_DIR}/res/larkmoor.ico ${CMAKE_BINARY_DIR}/generated/product_version.h
-          larkmoor ${LARKMOOR_PROGRAM_DIR}/larkmoorhelp.chm ${CMAKE_SOURCE_DIR}/data/larkmoorqtx.txt
+          larkmoor larkmoor-tool ${LARKMOOR_PROGRAM_DIR}/larkmoorhelp.chm
+          ${CMAKE_SOURCE_DIR}/data/larkmoorqtx.txt
   COMMENT "Compiling the setup program ${LARKMOOR_SETUP_FILE}"
   VERBATIM)
 add_custom_target(larkmoor_setup ALL DEPENDS ${LARKMOOR_SETUP_FILE})

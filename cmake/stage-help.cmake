@@ -1,6 +1,6 @@
 # Copies the help sources into the folder that chmcmd compiles, writing the
 # product version in place of @LARKMOOR_VERSION@ on the pages that show it.
-# Run as: cmake -DSOURCE=help -DSTAGE=build/help -DVERSION=1.1 -P stage-help.cmake
+# Run as: cmake -DSOURCE=<help> -DSTAGE=<build>/help -DVERSION=<version> -P stage-help.cmake
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE})
 file(GLOB names RELATIVE ${SOURCE} ${SOURCE}/*)

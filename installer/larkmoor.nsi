@@ -1,6 +1,6 @@
 ; Larkmoor setup: installs the program for the current user, with no
 ; administrator rights, into %LOCALAPPDATA%\Programs\Larkmoor: the program, the
-; default prompts, the help file and, where it was built, the companion tool.
+; default prompts, the help file and the companion tool larkmoor-tool.
 ; It adds Start-menu shortcuts that start in the program folder (where Larkmoor
 ; looks for its help file and default prompts), an optional desktop shortcut,
 ; an entry in Apps & features and an uninstaller that keeps the user's data
@@ -124,7 +124,7 @@ Function .onInit
   Call CloseLarkmoorFirst
 FunctionEnd
 
-Section "Larkmoor (program, help and default prompts)" SectionProgram
+Section "Larkmoor (program, help, default prompts and larkmoor-tool)" SectionProgram
   SectionIn RO
   ; Larkmoor may have been started while the pages were shown.
   Call CloseLarkmoorFirst
@@ -140,9 +140,7 @@ Section "Larkmoor (program, help and default prompts)" SectionProgram
   File "${PROGRAM_DIR}/${PROGRAM_EXE}"
   File "${PROGRAM_DIR}/larkmoorqtx.txt"
   File "${PROGRAM_DIR}/${HELP_FILE}"
-  !if /FileExists "${PROGRAM_DIR}/larkmoor-tool.exe"
-    File "${PROGRAM_DIR}/larkmoor-tool.exe"
-  !endif
+  File "${PROGRAM_DIR}/larkmoor-tool.exe"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   ; A shortcut starts in the output folder, the program folder.
