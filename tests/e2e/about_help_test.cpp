@@ -5,52 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <string>
-#include <vector>
 
 #include "product.h"
 #include "resource.h"
 #include "support/driver.h"
 
 namespace {
-
-// Processes whose parent is the given process, with their executable names.
-std::vector<PROCESSENTRY32> ChildProcesses(DWORD parentId) {
-    std::vector<PROCESSENTRY32> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return children;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (entry.th32ParentProcessID == parentId) children.push_back(entry);
-    CloseHandle(snapshot);
-    return children;
-}
-
-// Ends every process the program started (the help viewer), so that no
-// viewer window outlives the test.
-void EndChildren(DWORD parentId) {
-    for (const PROCESSENTRY32& child : ChildProcesses(parentId)) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child.th32ProcessID);
-        if (process == nullptr) continue;
-        TerminateProcess(process, 0);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
-}
-
-// Waits for a child process with this executable name.
-bool WaitForChild(DWORD parentId, const char* exeName, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    do {
-        for (const PROCESSENTRY32& child : ChildProcesses(parentId))
-            if (lstrcmpiA(child.szExeFile, exeName) == 0) return true;
-        Sleep(100);
-    } while (GetTickCount() - start < timeoutMs);
-    return false;
-}
 
 std::string EmptyFolder(const char* name) {
     char base[MAX_PATH] = {};

@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "product_version.h"
 #include "resource.h"
 #include "support/driver.h"
 
@@ -108,7 +109,7 @@ TEST_F(StartupScreenEndToEnd, SwitchAtOneShowsItBeforeTheMainWindowForAboutOneAn
     const StartupWatch watch = WatchStartup(program_);
 
     ASSERT_TRUE(watch.startupSeen);
-    EXPECT_EQ(watch.versionText, "Larkmoor version 1.1");
+    EXPECT_EQ(watch.versionText, std::string("Larkmoor version ") + LARKMOOR_VERSION_TEXT);
     EXPECT_FALSE(watch.bothAtOnce) << "the main window shows only after the startup screen";
     ASSERT_TRUE(watch.mainWindowShown);
     ASSERT_NE(watch.goneAt, 0u);

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,14 @@
 
 // The folder holding larkmoor.exe and the files shipped beside it.
 std::string ProgramFolderPath();
+// Asks ready() every 50 ms until it holds; false when the timeout passes first.
+bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs);
+// Processes whose parent is the given process, with their executable names.
+std::vector<PROCESSENTRY32> ChildProcesses(DWORD parentId);
+// Waits for a child process with this executable name.
+bool WaitForChild(DWORD parentId, const char* exeName, DWORD timeoutMs);
+// Ends every process the given one started (a help viewer, say).
+void EndChildren(DWORD parentId);
 // Top-level dialog windows (class #32770) of a process, with their captions.
 struct DialogWindow {
     HWND window;
@@ -37,9 +48,11 @@ void PressKeys(HWND window, const std::vector<WORD>& keys);
 class Larkmoor {
 public:
     ~Larkmoor();
-    // Starts larkmoor.exe with workingFolder (UTF-8) as its current folder
-    // (the program folder when empty).
-    bool Start(const std::string& workingFolder = std::string());
+    // Starts the program (the built larkmoor.exe when empty) with
+    // workingFolder as its current folder (the program folder when empty);
+    // both paths in UTF-8.
+    bool Start(const std::string& workingFolder = std::string(),
+               const std::string& program = std::string());
     // The visible main window of this process, or null after the timeout.
     HWND WaitMainWindow(DWORD timeoutMs = 20000);
     // A dialog of this process with exactly this caption, or null.
