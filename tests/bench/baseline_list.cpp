@@ -1,117 +1,143 @@
-// Browse baseline: the Entries dialog template (the same list box, sorted,
-// the same size and styles) filled with the same subjects as the program
-// lists, with no database work in the timed part. The subjects are read
-// with the program's own listing statement from the journal file given on
-// the command line once, at start-up, before the window shows.
+// Dialog baseline: the program's own dialog templates (the same controls,
+// sizes and styles) filled with the same lines and text as the program
+// shows, with no database or file work in the timed part. What it shows is
+// read at start-up, before the window shows, from the files named on the
+// command line (see bench_ids.h): the subjects with the program's listing
+// and search statements, the prompts file, the log.
 //
-// The main window answers three fill commands (see bench_ids.h); each opens
-// the dialog modally and fills the list in WM_INITDIALOG, then selects the
-// first line and fills the four record fields, so that the benchmark sees
-// the record number field filled exactly as it does in the program. A fourth
-// command shows the compaction's notice box alone.
+// Each command (see bench_ids.h) opens its dialog modally and fills it in
+// WM_INITDIALOG the fastest standard way. In the Entries dialog the first
+// line is then selected and the four record fields filled, so that the
+// benchmark sees the record number field filled exactly as in the program.
 #include <windows.h>
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "bench/bench_ids.h"
 #include "journal/journal_store.h"
+#include "journal/text.h"
+#include "log/log_file.h"
+#include "prompts/prompt_file.h"
 #include "resource.h"
 
 namespace {
 
 HINSTANCE ProgramInstance;
 HWND TextView;
+HWND PromptList;
 
-// The subjects in the order the program's listing statement gives them and
-// in the list box's own order (its case-blind comparison).
+// The subjects in the order the program's listing statement gives them;
+// the listing's and the search's lines in the list box's own order.
 std::vector<std::string> QueryOrder;
-std::vector<std::string> ListOrder;
-std::size_t SubjectBytes;
+std::vector<const char*> ListOrder;
+std::vector<std::string> SearchLines;
+std::vector<const char*> SearchOrder;
+std::vector<std::string> PromptLines;
+std::wstring EditText;
+std::vector<std::string> LogShown;
 
-bool ReadSubjects(const char* path) {
+bool ReadSubjects(const char* path, const char* statement, std::vector<std::string>* subjects) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return false;
-    }
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, kListSubjectsStatement, -1, &statement, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return false;
-    }
+    sqlite3_stmt* query = nullptr;
+    const bool ok = sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+                    sqlite3_prepare_v2(db, statement, -1, &query, nullptr) == SQLITE_OK;
     // The subject is the statement's last column.
-    const int column = sqlite3_column_count(statement) - 1;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(statement, column);
-        QueryOrder.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "");
-        SubjectBytes += QueryOrder.back().size() + 1;
+    while (ok && sqlite3_step(query) == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(query, sqlite3_column_count(query) - 1);
+        subjects->emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "");
     }
-    sqlite3_finalize(statement);
+    sqlite3_finalize(query);
     sqlite3_close(db);
-    return true;
+    return ok;
 }
 
-// Sorts with the comparison the list box itself uses for its lines.
-void MakeListOrder() {
-    std::vector<std::wstring> wide;
-    wide.reserve(QueryOrder.size());
-    for (const std::string& subject : QueryOrder) {
-        wchar_t buffer[1024] = {};
-        MultiByteToWideChar(CP_ACP, 0, subject.c_str(), -1, buffer, 1023);
-        wide.emplace_back(buffer);
-    }
-    std::vector<std::size_t> order(QueryOrder.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wide[a].c_str(), -1,
-                              wide[b].c_str(), -1) == CSTR_LESS_THAN;
+// The lines sorted with the comparison the list box itself uses.
+std::vector<const char*> InListOrder(const std::vector<std::string>& lines) {
+    std::vector<const char*> order;
+    order.reserve(lines.size());
+    for (const std::string& line : lines) order.push_back(line.c_str());
+    std::stable_sort(order.begin(), order.end(), [](const char* a, const char* b) {
+        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_LESS_THAN;
     });
-    ListOrder.reserve(order.size());
-    for (std::size_t index : order) ListOrder.push_back(QueryOrder[index]);
+    return order;
 }
 
-void FillInListOrder(HWND list) {
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char chunk[65536];
+        std::size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+void ReadPromptsFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return;
+    ReadPrompts(
+        file, LineEnds::Raw,
+        [](const char* prompt, void*) { PromptLines.emplace_back(prompt); }, nullptr);
+    std::fclose(file);
+    const std::string bytes = FileBytes(path);
+    const std::string text = ToEditText(bytes.data(), bytes.size());
+    EditText.resize(text.size());
+    EditText.resize(static_cast<std::size_t>(MultiByteToWideChar(
+        CP_ACP, 0, text.data(), static_cast<int>(text.size()), &EditText[0],
+        static_cast<int>(EditText.size()))));
+}
+
+void ReadLog(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return;
+    LogLines read = ReadLogLines(file);
+    std::fclose(file);
+    if (read.olderCount > 0) read.lines.insert(read.lines.begin(), OlderLinesNote(read.olderCount));
+    LogShown = std::move(read.lines);
+}
+
+// The standard quick fill: drawing held, storage reserved, one add a line.
+template <typename Lines>
+void Fill(HWND list, const Lines& lines, UINT message = LB_ADDSTRING, WPARAM where = 0) {
+    std::size_t bytes = 0;
+    for (const auto& line : lines) bytes += std::char_traits<char>::length(&line[0]) + 1;
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LB_INITSTORAGE, ListOrder.size(), static_cast<LPARAM>(SubjectBytes));
-    for (const std::string& subject : ListOrder)
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(subject.c_str()));
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    SendMessageA(list, LB_INITSTORAGE, lines.size(), static_cast<LPARAM>(bytes));
+    for (const auto& line : lines)
+        SendMessageA(list, message, where, reinterpret_cast<LPARAM>(&line[0]));
 }
 
-void FillByAppending(HWND list) {
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LB_INITSTORAGE, ListOrder.size(), static_cast<LPARAM>(SubjectBytes));
-    for (const std::string& subject : ListOrder)
-        SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(subject.c_str()));
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+void Redraw(HWND control) {
+    SendMessageA(control, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(control, nullptr, TRUE);
 }
 
-void FillInQueryOrder(HWND list) {
-    for (const std::string& subject : QueryOrder)
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(subject.c_str()));
+void EmptyFields(HWND dialog) {
+    for (int field : {IDC_RECORD_NUMBER, IDC_DATE, IDC_SUBJECT, IDC_ENTRY_TEXT})
+        SetDlgItemTextA(dialog, field, "");
 }
 
-INT_PTR CALLBACK FilledDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK EntriesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
     switch (message) {
     case WM_INITDIALOG: {
         SetWindowTextA(dialog, "Browse Larkmoor entries");
-        EnableWindow(GetDlgItem(dialog, IDC_SEARCH_TEXT), FALSE);
-        EnableWindow(GetDlgItem(dialog, IDC_SEARCH_GO), FALSE);
-        HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
         SendMessageA(list, LB_SETHORIZONTALEXTENT, 2048, 0);
-        if (lParam == kFillInListOrder)
-            FillInListOrder(list);
-        else if (lParam == kFillByAppending)
-            FillByAppending(list);
-        else
-            FillInQueryOrder(list);
+        if (lParam == kFillInListOrder) {
+            Fill(list, ListOrder);
+        } else if (lParam == kFillByAppending) {
+            Fill(list, ListOrder, LB_INSERTSTRING, static_cast<WPARAM>(-1));
+        } else {
+            for (const std::string& subject : QueryOrder)
+                SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(subject.c_str()));
+        }
+        Redraw(list);
         if (SendMessageA(list, LB_GETCOUNT, 0, 0) > 0) {
             SendMessageA(list, LB_SETCURSEL, 0, 0);
             WCHAR subject[1024] = {};
@@ -125,6 +151,17 @@ INT_PTR CALLBACK FilledDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         return TRUE;
     }
     case WM_COMMAND:
+        if (wParam == IDC_SEARCH_GO || wParam == IDC_SAVE) {
+            SendMessageA(list, LB_RESETCONTENT, 0, 0);
+            if (wParam == IDC_SEARCH_GO) {
+                Fill(list, SearchOrder);
+            } else {
+                Fill(list, ListOrder);
+                EmptyFields(dialog);
+            }
+            Redraw(list);
+            return TRUE;
+        }
         if (wParam == IDC_ENTRIES_OK) {
             EndDialog(dialog, 0);
             return TRUE;
@@ -137,6 +174,74 @@ INT_PTR CALLBACK FilledDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     return FALSE;
 }
 
+// The prompts editor and the log viewer, bare: their text or lines put in,
+// OK and Cancel close.
+INT_PTR CALLBACK BareDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        if (lParam == kEditPrompts) {
+            // Under Wine one replacement of the empty text lays the lines
+            // out once, where WM_SETTEXT lays a long line out twice.
+            HWND field = GetDlgItem(dialog, IDC_PROMPTS_TEXT);
+            SendMessageW(field, EM_SETLIMITTEXT, 0, 0);
+            SendMessageW(field, WM_SETREDRAW, FALSE, 0);
+            SendMessageW(field, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(EditText.c_str()));
+            SendMessageW(field, EM_SETSEL, 0, 0);
+            SendMessageW(field, EM_SCROLLCARET, 0, 0);
+            Redraw(field);
+            SetFocus(field);
+            return FALSE;
+        } else {
+            HWND list = GetDlgItem(dialog, IDC_LOG_LIST);
+            Fill(list, LogShown);
+            SendMessageA(list, LB_SETTOPINDEX, LogShown.empty() ? 0 : LogShown.size() - 1, 0);
+            Redraw(list);
+        }
+        return TRUE;
+    case WM_COMMAND:
+        if (wParam == IDOK || wParam == IDCANCEL) EndDialog(dialog, 0);
+        return TRUE;
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+LRESULT OnCommand(HWND window, int command) {
+    switch (command) {
+    case kShowNotice:
+        MessageBoxA(window, "Database compacted.", "Notice", MB_ICONINFORMATION);
+        return 0;
+    case kFillInListOrder:
+    case kFillInQueryOrder:
+    case kFillByAppending:
+    case 0:  // the Entries dialog with nothing listed
+        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ENTRIES), window, EntriesDlgProc,
+                        command);
+        return 0;
+    case kEditPrompts:
+        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_EDIT_PROMPTS), window, BareDlgProc,
+                        command);
+        return 0;
+    case kViewLog:
+        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_VIEW_LOG), window, BareDlgProc,
+                        command);
+        return 0;
+    case kFillPromptList:
+        PromptList = CreateWindowExA(0, "listbox", nullptr, WS_CHILD, 0, 0, 10, 10, window,
+                                     nullptr, ProgramInstance, nullptr);
+        Fill(PromptList, PromptLines);
+        SendMessageA(PromptList, WM_SETREDRAW, TRUE, 0);
+        return SendMessageA(PromptList, LB_GETCOUNT, 0, 0);
+    case kDropPromptList:
+        DestroyWindow(PromptList);
+        PromptList = nullptr;
+        return 0;
+    }
+    return 0;
+}
+
 LRESULT CALLBACK BaselineWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE: {
@@ -146,13 +251,7 @@ LRESULT CALLBACK BaselineWndProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     case WM_COMMAND:
-        if (LOWORD(wParam) == kShowNotice)
-            MessageBoxA(window, "Database compacted.", "Notice", MB_ICONINFORMATION);
-        if (LOWORD(wParam) == kFillInListOrder || LOWORD(wParam) == kFillInQueryOrder ||
-            LOWORD(wParam) == kFillByAppending)
-            DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ENTRIES), window, FilledDlgProc,
-                            LOWORD(wParam));
-        return 0;
+        return OnCommand(window, LOWORD(wParam));
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -164,10 +263,29 @@ LRESULT CALLBACK BaselineWndProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     ProgramInstance = instance;
-    std::string path = commandLine;
-    path.erase(std::remove(path.begin(), path.end(), '"'), path.end());
-    if (!ReadSubjects(path.c_str())) return 1;
-    MakeListOrder();
+    std::string argument = commandLine;
+    argument.erase(std::remove(argument.begin(), argument.end(), '"'), argument.end());
+    std::vector<std::string> parts(4);
+    for (std::size_t part = 0, start = 0; part < parts.size() && start <= argument.size(); ++part) {
+        std::size_t end = argument.find(kArgumentSeparator, start);
+        if (end == std::string::npos) end = argument.size();
+        parts[part] = argument.substr(start, end - start);
+        start = end + 1;
+    }
+    if (!parts[0].empty()) {
+        static char statement[kStatementSize];
+        static char quoted[kQuotedTextSize];
+        ClearText(quoted, sizeof quoted);
+        QuoteSqlText(parts[1].c_str(), quoted);
+        BuildSearchStatement(statement, sizeof statement, quoted);
+        if (!ReadSubjects(parts[0].c_str(), kListSubjectsStatement, &QueryOrder) ||
+            !ReadSubjects(parts[0].c_str(), statement, &SearchLines))
+            return 1;
+        ListOrder = InListOrder(QueryOrder);
+        SearchOrder = InListOrder(SearchLines);
+    }
+    if (!parts[2].empty()) ReadPromptsFile(parts[2]);
+    if (!parts[3].empty()) ReadLog(parts[3]);
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = BaselineWndProc;
