@@ -26,15 +26,28 @@ struct FileCloser {
 };
 
 // The width in pixels of the widest item, for the horizontal scroll bar.
+// In a single-byte code page a line is as wide as its characters' widths
+// together, read once from the font, which spares one measuring call per
+// line; in other code pages each line is measured.
 int WidestItem(HWND list, const std::vector<std::string>& items) {
     HDC dc = GetDC(list);
     HGDIOBJ oldFont =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    CPINFO codePage = {};
+    INT widths[256] = {};
+    const bool singleByte = GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize == 1 &&
+                            GetCharWidth32A(dc, 0, 255, widths);
     int widest = 0;
     for (const std::string& item : items) {
-        SIZE size = {};
-        GetTextExtentPoint32A(dc, item.c_str(), static_cast<int>(item.size()), &size);
-        if (size.cx > widest) widest = size.cx;
+        int width = 0;
+        if (singleByte) {
+            for (const char c : item) width += widths[static_cast<unsigned char>(c)];
+        } else {
+            SIZE size = {};
+            GetTextExtentPoint32A(dc, item.c_str(), static_cast<int>(item.size()), &size);
+            width = size.cx;
+        }
+        if (width > widest) widest = width;
     }
     SelectObject(dc, oldFont);
     ReleaseDC(list, dc);

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,34 +34,34 @@ HWND PromptList;
 
 // The subjects in the order the program's listing statement gives them;
 // the listing's and the search's lines in the list box's own order.
-std::vector<std::string> QueryOrder;
+std::vector<const char*> QueryOrder;
 std::vector<const char*> ListOrder;
-std::vector<std::string> SearchLines;
+std::vector<const char*> SearchLines;
 std::vector<const char*> SearchOrder;
 std::vector<std::string> PromptLines;
 std::wstring EditText;
 std::vector<std::string> LogShown;
 
-bool ReadSubjects(const char* path, const char* statement, std::vector<std::string>* subjects) {
+// Reads the subjects as the program does, as a whole result table, which
+// is kept: it holds their text.
+bool ReadSubjects(const char* path, const char* statement, std::vector<const char*>* subjects) {
     sqlite3* db = nullptr;
-    sqlite3_stmt* query = nullptr;
+    char** table = nullptr;
+    int rows = 0;
+    int columns = 0;
     const bool ok = sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-                    sqlite3_prepare_v2(db, statement, -1, &query, nullptr) == SQLITE_OK;
-    // The subject is the statement's last column.
-    while (ok && sqlite3_step(query) == SQLITE_ROW) {
-        const unsigned char* text = sqlite3_column_text(query, sqlite3_column_count(query) - 1);
-        subjects->emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "");
-    }
-    sqlite3_finalize(query);
+                    sqlite3_get_table(db, statement, &table, &rows, &columns, nullptr) == SQLITE_OK;
     sqlite3_close(db);
+    // The subject is the statement's last column.
+    for (int row = 1; ok && row <= rows; ++row) {
+        const char* subject = table[row * columns + columns - 1];
+        subjects->push_back(subject != nullptr ? subject : "");
+    }
     return ok;
 }
 
 // The lines sorted with the comparison the list box itself uses.
-std::vector<const char*> InListOrder(const std::vector<std::string>& lines) {
-    std::vector<const char*> order;
-    order.reserve(lines.size());
-    for (const std::string& line : lines) order.push_back(line.c_str());
+std::vector<const char*> InListOrder(std::vector<const char*> order) {
     std::stable_sort(order.begin(), order.end(), [](const char* a, const char* b) {
         return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_LESS_THAN;
     });
@@ -133,9 +134,9 @@ INT_PTR CALLBACK EntriesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             Fill(list, ListOrder);
         } else if (lParam == kFillByAppending) {
             Fill(list, ListOrder, LB_INSERTSTRING, static_cast<WPARAM>(-1));
-        } else {
-            for (const std::string& subject : QueryOrder)
-                SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(subject.c_str()));
+        } else if (lParam == kFillInQueryOrder) {
+            for (const char* subject : QueryOrder)
+                SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(subject));
         }
         Redraw(list);
         if (SendMessageA(list, LB_GETCOUNT, 0, 0) > 0) {
@@ -208,6 +209,28 @@ INT_PTR CALLBACK BareDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     return FALSE;
 }
 
+// Runs one statement on a database file, with one open and one close, as the
+// program does: a query through sqlite3_get_table, anything else through
+// sqlite3_exec. The data holds the file's path and the statement, each
+// ended by a zero byte. Answers 1 when the statement ran.
+LRESULT RunStatement(const COPYDATASTRUCT& data) {
+    const char* path = static_cast<const char*>(data.lpData);
+    const char* statement = path + std::strlen(path) + 1;
+    sqlite3* db = nullptr;
+    int result = sqlite3_open(path, &db);
+    if (result == SQLITE_OK && data.dwData == kRunQuery) {
+        char** table = nullptr;
+        int rows = 0;
+        int columns = 0;
+        result = sqlite3_get_table(db, statement, &table, &rows, &columns, nullptr);
+        sqlite3_free_table(table);
+    } else if (result == SQLITE_OK) {
+        result = sqlite3_exec(db, statement, nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+    return result == SQLITE_OK ? 1 : 0;
+}
+
 LRESULT OnCommand(HWND window, int command) {
     switch (command) {
     case kShowNotice:
@@ -234,10 +257,6 @@ LRESULT OnCommand(HWND window, int command) {
         Fill(PromptList, PromptLines);
         SendMessageA(PromptList, WM_SETREDRAW, TRUE, 0);
         return SendMessageA(PromptList, LB_GETCOUNT, 0, 0);
-    case kDropPromptList:
-        DestroyWindow(PromptList);
-        PromptList = nullptr;
-        return 0;
     }
     return 0;
 }
@@ -252,6 +271,8 @@ LRESULT CALLBACK BaselineWndProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
     case WM_COMMAND:
         return OnCommand(window, LOWORD(wParam));
+    case WM_COPYDATA:
+        return RunStatement(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

@@ -335,36 +335,19 @@ void CloseDialog(HWND dialog, int button = IDC_ENTRIES_OK) {
     Until(kStepTimeout, [&] { return IsWindow(dialog) == FALSE; });
 }
 
-// The same statement as the program runs, through SQLite alone, with one
-// open and one close as the program does. Returns seconds or -1.
-double TimeQuery(const std::string& path, const std::string& statement) {
+// Runs one of the program's statements on a database file through SQLite
+// alone, with one open and one close as the program does, in the dialog
+// baseline (a process of the program's kind, see bench_ids.h); timed from
+// the request to the answer. Returns seconds, or -1.
+double TimeSqlite(Process& runner, const std::string& path, const std::string& statement,
+                  ULONG_PTR how = kRunQuery) {
+    std::string data = path + '\0' + statement + '\0';
+    COPYDATASTRUCT copy = {how, static_cast<DWORD>(data.size()), &data[0]};
+    LRESULT ran = 0;
     const double start = Now();
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
-        sqlite3_close(db);
-        return -1;
-    }
-    char** table = nullptr;
-    int rows = 0;
-    int columns = 0;
-    const int result = sqlite3_get_table(db, statement.c_str(), &table, &rows, &columns, nullptr);
-    sqlite3_free_table(table);
-    sqlite3_close(db);
+    const bool answered = Ask(runner.Main(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), &ran);
     const double seconds = Now() - start;
-    return result == SQLITE_OK ? seconds : -1;
-}
-
-double TimeStatement(const std::string& path, const std::string& statement) {
-    const double start = Now();
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
-        sqlite3_close(db);
-        return -1;
-    }
-    const int result = sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    const double seconds = Now() - start;
-    return result == SQLITE_OK ? seconds : -1;
+    return answered && ran == 1 ? seconds : -1;
 }
 
 // The most memory the process has held in its working set so far.
@@ -500,15 +483,18 @@ void RunStartup() {
     NoteLoad("startup");
     PlaceJournal("journal-1000.3db");
     const std::string many = JournalFile(kManyPromptsFile);
-    Process lists;
-    if (!StartDialogBaseline(lists, BaselineArguments("", "", many, "")))
-        Note("startup.100000.list", "the dialog baseline did not start");
+    // The hidden list alone, in a fresh process each time, as the program
+    // fills its list in a fresh process.
     const auto fillList = [&](bool record) {
+        Process lists;
+        if (!StartDialogBaseline(lists, BaselineArguments("", "", many, ""))) {
+            Note("startup.100000.list", "the dialog baseline did not start");
+            return;
+        }
         LRESULT count = -1;
         const double start = Now();
         const bool answered = Ask(lists.Main(), WM_COMMAND, kFillPromptList, 0, &count);
         const double seconds = Now() - start;
-        Ask(lists.Main(), WM_COMMAND, kDropPromptList, 0, nullptr);
         if (!record || !answered) return;
         Sample("startup.100000.list", seconds);
         if (count != kManyPrompts)
@@ -530,15 +516,14 @@ void RunStartup() {
         [&](bool record) {
             TimeStart("startup.100000.larkmoor", LarkmoorExe(), "larkmoorclass", many, record);
         },
-        fillList,
     };
     // Two rounds that are not counted fill the file caches. Each round then
-    // starts with another of the five, so that none always follows the same.
+    // starts with another of the four, so that none always follows the same.
     constexpr int kStarts = sizeof starts / sizeof starts[0];
     for (int run = -2; run < StartupRuns; ++run) {
         for (int i = 0; i < kStarts; ++i) starts[(i + run + 2) % kStarts](run >= 0);
     }
-    lists.Close();
+    for (int run = -1; run < StartupRuns; ++run) fillList(run >= 0);
     CopyFileA(DefaultPromptsFile().c_str(), ProgramPromptsFile().c_str(), FALSE);
 }
 
@@ -698,7 +683,7 @@ void RunBrowseAndSearch(const Journal& journal) {
         }
         CloseDialog(TimeBrowse(baseline, kFillInListOrder, "browse." + size + ".listbox"));
         CloseDialog(TimeBrowse(baseline, kFillByAppending, "browse." + size + ".append"));
-        const double query = TimeQuery(scratch, kListSubjectsStatement);
+        const double query = TimeSqlite(baseline, scratch, kListSubjectsStatement);
         if (query >= 0) Sample("browse." + size + ".sqlite", query);
     }
     if (journal.entries <= 10000) {
@@ -718,7 +703,7 @@ void RunBrowseAndSearch(const Journal& journal) {
     }
     TimeSearch(baseline, 0, journal, "search." + size + ".fill", runs);
     for (int run = 0; run < runs; ++run) {
-        const double query = TimeQuery(scratch, statement);
+        const double query = TimeSqlite(baseline, scratch, statement);
         if (query >= 0) Sample("search." + size + ".sqlite", query);
     }
     larkmoor.Close();
@@ -821,10 +806,10 @@ void RunSave(const Journal& journal) {
             const double refill = TimeSave(baseline, kind == 0 ? 0 : kFillInListOrder, kind == 1,
                                            what + ".refill", subject, text, &count);
             if (refill >= 0 && count == journal.entries) Sample(what + ".refill", refill);
-            const double statement = TimeStatement(scratch, statements[kind]);
+            const double statement = TimeSqlite(baseline, scratch, statements[kind], kRunStatement);
             if (statement >= 0) Sample(what + ".sqlite", statement);
         }
-        const double query = TimeQuery(scratch, kListSubjectsStatement);
+        const double query = TimeSqlite(baseline, scratch, kListSubjectsStatement);
         if (query >= 0) Sample("save." + size + ".select", query);
     }
     larkmoor.Close();
@@ -882,62 +867,41 @@ void RunCompact() {
     }
     PlaceJournal("journal-10000-half.3db");
     Process larkmoor;
-    if (!StartLarkmoor(larkmoor)) {
-        Note("compact.10000.larkmoor", "the program did not start");
+    Process baseline;
+    if (!StartLarkmoor(larkmoor) || !StartDialogBaseline(baseline, BaselineArguments("", "", "", ""))) {
+        Note("compact.10000.larkmoor", "the program or its baseline did not start");
         return;
     }
-    const DWORD before = [&] {
+    const auto sizeOf = [](const std::string& path) {
         WIN32_FILE_ATTRIBUTE_DATA data = {};
-        GetFileAttributesExA(half.c_str(), GetFileExInfoStandard, &data);
+        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
         return data.nFileSizeLow;
-    }();
+    };
+    // Each run: the program's command, the notice box alone, VACUUM alone,
+    // each on a fresh copy of the half-deleted journal.
+    const std::string scratch = DataFolderPath() + "\\bench-scratch.3db";
     for (int run = 0; run < Runs; ++run) {
         PlaceJournal("journal-10000-half.3db");
         std::string text;
         const double seconds = TimeNotice(larkmoor, IDM_COMPACT_DATABASE, &text);
-        if (seconds < 0) {
-            Note("compact.10000.larkmoor", "no \"Database compacted.\" notice;" +
+        if (seconds < 0 || text != "Database compacted.") {
+            Note("compact.10000.larkmoor", "no \"Database compacted.\" notice: " + text +
                                                DialogsOf(larkmoor.Id()));
             break;
         }
-        if (text != "Database compacted.") {
-            Note("compact.10000.larkmoor", "the notice said: " + text);
-            break;
-        }
         Sample("compact.10000.larkmoor", seconds);
-        if (run == 0) {
-            WIN32_FILE_ATTRIBUTE_DATA data = {};
-            GetFileAttributesExA(ProgramDatabase().c_str(), GetFileExInfoStandard, &data);
-            Check("compact-10000", data.nFileSizeLow < before,
-                  "file " + std::to_string(before) + " bytes before, " +
-                      std::to_string(data.nFileSizeLow) + " after");
-        }
+        if (run == 0)
+            Check("compact-10000", sizeOf(ProgramDatabase()) < sizeOf(half),
+                  "file " + std::to_string(sizeOf(half)) + " bytes before, " +
+                      std::to_string(sizeOf(ProgramDatabase())) + " after");
+        const double notice = TimeNotice(baseline, kShowNotice);
+        if (notice >= 0) Sample("compact.notice", notice);
+        CopyFileA(half.c_str(), scratch.c_str(), FALSE);
+        const double vacuum = TimeSqlite(baseline, scratch, kCompactStatement, kRunStatement);
+        if (vacuum >= 0) Sample("compact.10000.sqlite", vacuum);
     }
     larkmoor.Close();
-
-    // The notice box alone, shown by the list baseline on a command.
-    Process baseline;
-    double started = 0;
-    if (baseline.Start(BaselineExe("larkmoor_bench_list.exe"), half, BaselineFolder,
-                       kBaselineListClass, &started) &&
-        baseline.WaitReady(true) != nullptr) {
-        for (int run = 0; run < Runs; ++run) {
-            const double seconds = TimeNotice(baseline, kShowNotice);
-            if (seconds < 0) {
-                Note("compact.notice", "no notice from the baseline");
-                break;
-            }
-            Sample("compact.notice", seconds);
-        }
-    }
     baseline.Close();
-
-    const std::string scratch = DataFolderPath() + "\\bench-scratch.3db";
-    for (int run = 0; run < Runs; ++run) {
-        CopyFileA(half.c_str(), scratch.c_str(), FALSE);
-        const double seconds = TimeStatement(scratch, "VACUUM;");
-        if (seconds >= 0) Sample("compact.10000.sqlite", seconds);
-    }
     DeleteFileA(scratch.c_str());
 }
 

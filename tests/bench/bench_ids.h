@@ -30,9 +30,8 @@ constexpr int kFillByAppending = 0x7003;
 constexpr int kShowNotice = 0x7004;
 // Creates a hidden list box like the program's prompt list and adds the
 // prompts file's lines to it (storage reserved, redraw off); answers with
-// the number of lines. The next command takes the list away again.
+// the number of lines.
 constexpr int kFillPromptList = 0x7005;
-constexpr int kDropPromptList = 0x7006;
 // Opens the Edit Brainstorm Prompts template with the prompts file's text,
 // already in the field's form (UTF-16, CR LF), put into its empty field in
 // one go (limit first, redraw off), the caret at the start; nothing else.
@@ -40,6 +39,12 @@ constexpr int kEditPrompts = 0x7007;
 // Opens the View Program Log template with the log's shown lines put into
 // its list (storage reserved, redraw off) and the last line scrolled to.
 constexpr int kViewLog = 0x7008;
+
+// The SQLite parts run in the dialog baseline, a process of the program's
+// kind, on WM_COPYDATA: the data is the database path and the statement,
+// each ended by a zero byte; its number says how to run the statement.
+constexpr ULONG_PTR kRunQuery = 1;      // sqlite3_get_table, the whole result
+constexpr ULONG_PTR kRunStatement = 2;  // sqlite3_exec
 
 // The text the start-up baseline shows, in place of a prompt.
 constexpr const char kBaselineLine[] = "Write down one idea you had today, however small.";
