@@ -105,6 +105,27 @@ std::string RunShell(const std::string& script, DWORD timeoutMs) {
     return marker == std::string::npos ? text : text.substr(0, marker);
 }
 
+DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string command = commandLine;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+        return static_cast<DWORD>(-1);
+    }
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        ADD_FAILURE() << commandLine << " did not end in time";
+    TerminateProcess(process.hProcess, code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return code;
+}
+
 bool CanMount() {
     static const bool can = [] {
         if (UnixPath("C:\\").empty() || !PathExists("Z:\\bin\\sh")) return false;

@@ -33,6 +33,9 @@ std::string UnixPath(const std::string& windowsPath);
 // standard output and error). The script's exit status is printed last, on
 // a line "status N". Fails the test when the script does not end in time.
 std::string RunShell(const std::string& script, DWORD timeoutMs = 30000);
+// Runs a Windows program (a command line) and waits for it; returns its exit
+// code, or a failure of the test and -1 when it does not start or end in time.
+DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs = 60000);
 // True when Linux commands can run here and mounting is allowed (root in a
 // machine that lets it mount a tmpfs).
 bool CanMount();

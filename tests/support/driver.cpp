@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "journal/codepage.h"
 #include "journal/text.h"
 #include "shell/paths.h"
 
@@ -92,8 +93,26 @@ std::string TextOf(HWND window) {
     return text;
 }
 
+std::string TextUtf8(HWND window) {
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    std::u16string text(length + 1, u'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                        SMTO_ABORTIFHUNG, 5000, &got);
+    text.resize(got < text.size() ? got : 0);
+    return Utf8FromUtf16(text);
+}
+
+void SetTextUtf8(HWND window, const std::string& text) {
+    const std::u16string wide = Utf16FromUtf8(text);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+}
+
 std::string MessageBoxText(HWND box) {
-    return TextOf(GetDlgItem(box, 0xFFFF));
+    return TextUtf8(GetDlgItem(box, 0xFFFF));
 }
 
 void PostClick(HWND dialog, int id) {
@@ -130,12 +149,18 @@ Larkmoor::~Larkmoor() {
 }
 
 bool Larkmoor::Start(const std::string& workingFolder) {
-    const std::string folder = workingFolder.empty() ? ProgramFolderPath() : workingFolder;
-    std::string command = "\"" + ProgramFolderPath() + "\\larkmoor.exe\"";
-    STARTUPINFOA startup = {};
+    WCHAR programFolder[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, programFolder, MAX_PATH);
+    PathRemoveFileSpecW(programFolder);
+    PathAppendW(programFolder, L"program");
+    const std::u16string program(reinterpret_cast<const char16_t*>(programFolder));
+    const std::u16string folder = workingFolder.empty() ? program : Utf16FromUtf8(workingFolder);
+    std::u16string command = u"\"" + program + u"\\larkmoor.exe\"";
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &info_) != 0;
+    return CreateProcessW(nullptr, reinterpret_cast<WCHAR*>(&command[0]), nullptr, nullptr, FALSE,
+                          0, nullptr, reinterpret_cast<const WCHAR*>(folder.c_str()), &startup,
+                          &info_) != 0;
 }
 
 HWND Larkmoor::WaitMainWindow(DWORD timeoutMs) {

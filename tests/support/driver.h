@@ -19,7 +19,11 @@ struct DialogWindow {
 std::vector<DialogWindow> ProcessDialogs(DWORD processId);
 
 std::string TextOf(HWND window);
-// The text of a message box (its static text control).
+// Another process's window text read in UTF-16, as UTF-8, and the reverse:
+// text as the user types it, whatever the code page of either process.
+std::string TextUtf8(HWND window);
+void SetTextUtf8(HWND window, const std::string& text);
+// The text of a message box (its static text control), in UTF-8.
 std::string MessageBoxText(HWND box);
 // Posts the command a click on the button would send, without waiting.
 void PostClick(HWND dialog, int id);
@@ -33,7 +37,7 @@ void PressKeys(HWND window, const std::vector<WORD>& keys);
 class Larkmoor {
 public:
     ~Larkmoor();
-    // Starts larkmoor.exe with workingFolder as its current folder
+    // Starts larkmoor.exe with workingFolder (UTF-8) as its current folder
     // (the program folder when empty).
     bool Start(const std::string& workingFolder = std::string());
     // The visible main window of this process, or null after the timeout.

@@ -26,7 +26,9 @@ void RemoveTree(const std::string& folder) {
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
+            // A name the code page cannot hold is reached by its short form.
+            const std::string name =
+                found.cAlternateFileName[0] != '\0' ? found.cAlternateFileName : found.cFileName;
             if (name == "." || name == "..") continue;
             const std::string path = folder + "\\" + name;
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);

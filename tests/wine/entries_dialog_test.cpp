@@ -40,7 +40,7 @@ constexpr const char kJournalUnreadable[] =
     "The journal could not be read: the database file is locked by another program, "
     "damaged or not a Larkmoor database.";
 constexpr const char kKeyByteRefused[] =
-    "The Journal Entry contains the character \xA5, which the journal cannot store. "
+    "The Journal Entry contains the character \"\xC2\xA5\", which the journal cannot store. "
     "Remove it and save again.";
 
 std::string Quoted(const std::string& text) {
