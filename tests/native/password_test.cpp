@@ -9,15 +9,11 @@
 #include "journal/text.h"
 #include "settings/password.h"
 #include "settings/settings_file.h"
+#include "support/oracles.h"
 
 namespace {
 
-std::string Scrambled(const std::string& plain) {
-    char buffer[kTextSize];
-    ClearText(buffer, sizeof buffer);
-    ScrambleText(plain.c_str(), buffer);
-    return buffer;
-}
+using oracle::Scrambled;
 
 // Stores the password as Change password does, writes and reads the settings
 // file, and gives back what a login would now have to match.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "prompt_file_test_cases.h"
+#include "support/prompt_file_cases.h"
 #include "prompts/prompt_file.h"
 
 namespace {

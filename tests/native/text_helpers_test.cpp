@@ -7,6 +7,7 @@
 #include <string>
 
 #include "journal/text.h"
+#include "support/oracles.h"
 
 namespace {
 
@@ -17,13 +18,6 @@ std::array<char, N> Marked(char marker = '#') {
     std::array<char, N> buffer;
     buffer.fill(marker);
     return buffer;
-}
-
-std::string Scrambled(const std::string& text) {
-    std::string result(text.size() + 1, '\0');
-    ScrambleText(text.c_str(), &result[0]);
-    result.resize(text.size());
-    return result;
 }
 
 }  // namespace
@@ -82,7 +76,7 @@ TEST(ScrambleText, KeyByteBecomesZeroAndTheCopyGoesOn) {
 
 TEST(ScrambleText, InPlaceGivesTheSameResult) {
     char text[] = "in place \x27 text";
-    const std::string expected = Scrambled(text);
+    const std::string expected = oracle::Scrambled(text);
     ScrambleText(text, text);
     EXPECT_EQ(std::string(text, sizeof text - 1), expected);
 }

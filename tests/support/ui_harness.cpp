@@ -32,6 +32,12 @@ bool IsOwnDialog(HWND window) {
     return module == GetModuleHandleA(nullptr);
 }
 
+std::wstring WideText(HWND window) {
+    WCHAR text[4096] = {};
+    GetWindowTextW(window, text, 4096);
+    return text;
+}
+
 bool IsDialogClass(HWND window) {
     char name[32] = {};
     GetClassNameA(window, name, sizeof name);
@@ -97,6 +103,7 @@ void CALLBACK MessageBoxAnswerer::Answer(HWND, UINT, UINT_PTR timer, DWORD) {
     }
     seen.answer = answer;
     self->boxes_.push_back(seen);
+    RecordBox(Utf8(WideText(box)), Utf8(WideText(GetDlgItem(box, 0xFFFF))));
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
 }
 
@@ -148,4 +155,47 @@ HWND CreateTestMainWindow() {
                                   nullptr, nullptr, Instance, nullptr);
     MainWindow = window;
     return window;
+}
+
+void HarnessTest::SetUp() {
+    RemoveDataFolder();
+    PrepareTestPaths();
+    MainWindow = nullptr;
+}
+
+void HarnessTest::TearDown() {
+    Close();
+    PumpMessages();
+    RemoveDataFolder();
+}
+
+HWND HarnessTest::Open(int templateId, DLGPROC procedure, HWND owner) {
+    Close();
+    dialog_ = OpenTestDialog(templateId, procedure, owner);
+    EXPECT_NE(dialog_, nullptr);
+    return dialog_;
+}
+
+void HarnessTest::Close() {
+    if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
+    dialog_ = nullptr;
+}
+
+void HarnessTest::ExpectOneBox(const std::string& caption, const std::string& text) {
+    ExpectOneBox(caption, text, dialog_);
+}
+
+void HarnessTest::ExpectOneBox(const std::string& caption, const std::string& text, HWND owner) {
+    ASSERT_EQ(boxes_.Boxes().size(), 1u) << "expected one box saying " << text;
+    EXPECT_EQ(boxes_.Boxes()[0].caption, caption);
+    EXPECT_EQ(boxes_.Boxes()[0].text, text);
+    EXPECT_EQ(boxes_.Boxes()[0].owner, owner);
+    boxes_.Clear();
+}
+
+std::vector<std::string> HarnessTest::TakeBoxTexts() {
+    std::vector<std::string> texts;
+    for (const SeenBox& box : boxes_.Boxes()) texts.push_back(box.text);
+    boxes_.Clear();
+    return texts;
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <string>
 #include <vector>
@@ -59,3 +61,30 @@ void PumpMessages();
 
 // Creates the main window of the real class, running the whole creation.
 HWND CreateTestMainWindow();
+
+// The base of the tests that run the program's windows in this process: a
+// fresh data folder with the program's paths pointing into it, no main
+// window, every message box answered and recorded, and the dialog under test
+// destroyed at the end.
+class HarnessTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens the dialog from its real template with its real procedure; one
+    // left open before is destroyed.
+    HWND Open(int templateId, DLGPROC procedure, HWND owner = nullptr);
+    void Close();
+    std::string Text(int id) const { return ItemText(dialog_, id); }
+    void Type(int id, const std::string& text) const { SetDlgItemTextA(dialog_, id, text.c_str()); }
+    bool Ended() const { return !IsWindowVisible(dialog_); }
+    // Exactly one message box came since the last check, with this caption
+    // and text, owned by owner (the dialog under test when not given).
+    void ExpectOneBox(const std::string& caption, const std::string& text);
+    void ExpectOneBox(const std::string& caption, const std::string& text, HWND owner);
+    // The texts of the boxes since the last check; forgets them.
+    std::vector<std::string> TakeBoxTexts();
+
+    MessageBoxAnswerer boxes_;
+    HWND dialog_ = nullptr;
+};

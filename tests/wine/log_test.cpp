@@ -12,17 +12,9 @@
 
 namespace {
 
-class ProgramLogTest : public ::testing::Test {
+class ProgramLogTest : public HarnessTest {
 protected:
-    void SetUp() override {
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
-    }
-    void TearDown() override { RemoveDataFolder(); }
     std::string Log() const { return ReadFileBytes(LogPath); }
-
-    MessageBoxAnswerer boxes_;
 };
 
 // The current local date as the log writes it, "YYYY-MM-DD".

@@ -5,29 +5,28 @@
 #include "resource.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
 #include "support/ui_harness.h"
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public HarnessTest {
 protected:
     void SetUp() override {
-        RemoveDataFolder();
+        HarnessTest::SetUp();
         // Startup screen off, logging off, automatic login on: creation runs
         // straight through.
         WriteSettingsFile(40, 30, 400, 300, 0, 0, 1);
     }
     void TearDown() override {
         if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-        PumpMessages();
-        RemoveDataFolder();
+        HarnessTest::TearDown();
     }
     HWND Create() {
         window_ = CreateTestMainWindow();
         return window_;
     }
     HWND window_ = nullptr;
-    MessageBoxAnswerer boxes_;
 };
 
 RECT ClientOf(HWND window) {
@@ -176,37 +175,6 @@ TEST_F(MainWindowTest, DestroyStoresOuterRectangleInSettingsFile) {
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
-    const std::string saved = ReadFileBytes(DataFolderPath() + "/larkmoor.cfg");
-    EXPECT_EQ(saved.substr(0, saved.find('\n', saved.find('\n', saved.find('\n',
-                                                 saved.find('\n') + 1) + 1) + 1) + 1),
-              "-25\n60\n450\n350\n");
-}
-
-TEST(Resources, AcceleratorTableHasNineEntriesInOrder) {
-    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    ASSERT_NE(table, nullptr);
-    ACCEL entries[16];
-    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 16), 9);
-    struct Expected {
-        BYTE flags;
-        WORD key;
-        WORD command;
-    } expected[] = {
-        {FVIRTKEY | FCONTROL, 'X', IDM_EXIT},
-        {FVIRTKEY, VK_F1, IDM_HELP_CONTENTS},
-        {FVIRTKEY, VK_F3, IDM_VIEW_LOG},
-        {FVIRTKEY, VK_F2, IDM_PREFERENCES},
-        {FVIRTKEY | FCONTROL, 'A', IDM_ADD_ENTRY},
-        {FVIRTKEY | FCONTROL, 'S', IDM_SEARCH_ENTRIES},
-        {FVIRTKEY | FCONTROL, 'B', IDM_BROWSE_ENTRIES},
-        {FVIRTKEY | FCONTROL, 'L', IDM_LOGOUT},
-        {FVIRTKEY, VK_F4, IDM_GET_PROMPT},
-    };
-    for (int i = 0; i < 9; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(entries[i].fVirt & ~0x80, expected[i].flags);
-        EXPECT_EQ(entries[i].key, expected[i].key);
-        EXPECT_EQ(entries[i].cmd, expected[i].command);
-    }
-    DestroyAcceleratorTable(table);
+    EXPECT_EQ(ReadFileBytes(DataFolderPath() + "/larkmoor.cfg"),
+              oracle::SettingsFile(-25, 60, 450, 350, 0, 0, 1));
 }

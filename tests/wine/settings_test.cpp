@@ -7,21 +7,19 @@
 #include "journal/text.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
 #include "support/ui_harness.h"
 
 namespace {
 
-const std::string kInitialFile = "0\n0\n320\n240\n1\n1\n1\n\xC2\xD7\xC4\xCB\xCC\xD1\xC0\n";
+const std::string kInitialFile = oracle::SettingsFile(0, 0, 320, 240, 1, 1, 1);
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public HarnessTest {
 protected:
     void SetUp() override {
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
+        HarnessTest::SetUp();
         Zero();
     }
-    void TearDown() override { RemoveDataFolder(); }
     static void Zero() {
         WindowLeft = WindowTop = WindowWidth = WindowHeight = 0;
         ShowStartupScreen = LogEnabled = AutoLogin = 0;
@@ -29,8 +27,6 @@ protected:
     }
     std::string File() const { return ReadFileBytes(SettingsPath); }
     std::string NewFile() const { return std::string(SettingsPath) + ".new"; }
-
-    MessageBoxAnswerer boxes_;
 };
 
 }  // namespace
@@ -46,7 +42,7 @@ TEST_F(SettingsTest, MissingFileGetsTheFirstStartSettingsWrittenAtOnce) {
 }
 
 TEST_F(SettingsTest, HandWrittenFileIsLoadedAndWrittenBackUnchanged) {
-    const std::string file = "-1280\n-20\n800\n600\n2\n2\n2\n\xC2\xD7\xC4\xCB\xCC\xD1\xC0\n";
+    const std::string file = oracle::SettingsFile(-1280, -20, 800, 600, 2, 2, 2);
     WriteFileBytes(SettingsPath, file);
     LoadSettings();
     EXPECT_EQ(WindowLeft, -1280);
@@ -71,7 +67,7 @@ TEST_F(SettingsTest, SaveReplacesTheWholeFile) {
 
 // The previous settings, password included, survive a save that fails.
 TEST_F(SettingsTest, FailedSaveKeepsThePreviousFileAndSaysSo) {
-    const std::string previous = "5\n6\n700\n500\n0\n1\n0\n\xD1\xC0\xD6\xD1\n";
+    const std::string previous = oracle::SettingsFile(5, 6, 700, 500, 0, 1, 0, "test");
     WriteFileBytes(SettingsPath, previous);
     LoadSettings();
     WindowLeft = 99;
@@ -84,11 +80,9 @@ TEST_F(SettingsTest, FailedSaveKeepsThePreviousFileAndSaysSo) {
     RemoveDirectoryA(NewFile().c_str());
 
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    const SeenBox& box = boxes_.Boxes()[0];
-    EXPECT_EQ(box.text, "Preferences file write error!");
-    EXPECT_EQ(box.caption, "An unexpected error has occurred!");
-    EXPECT_TRUE(box.topmost);
-    EXPECT_EQ(box.owner, nullptr);  // MainWindow is null while the window is created
+    EXPECT_TRUE(boxes_.Boxes()[0].topmost);
+    // MainWindow is null while the window is created.
+    ExpectOneBox("An unexpected error has occurred!", "Preferences file write error!", nullptr);
     // The record in memory stays in use.
     EXPECT_EQ(WindowLeft, 99);
 }
@@ -100,8 +94,7 @@ TEST_F(SettingsTest, SettingsFileThatCannotBeReplacedLeavesNoNewFileBehind) {
     LoadSettings();
     EXPECT_EQ(WindowWidth, 320);
     EXPECT_FALSE(PathExists(NewFile()));
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Preferences file write error!");
+    ExpectOneBox("An unexpected error has occurred!", "Preferences file write error!", nullptr);
 }
 
 TEST_F(SettingsTest, ReadOnlySettingsFileIsNotReplaced) {
@@ -119,7 +112,7 @@ TEST_F(SettingsTest, ReadOnlySettingsFileIsNotReplaced) {
 TEST_F(SettingsTest, EmptyFileRestoresTheInitialPasswordOnly) {
     WriteFileBytes(SettingsPath, "");
     LoadSettings();
-    EXPECT_EQ(std::string(StoredPassword), "\xC2\xD7\xC4\xCB\xCC\xD1\xC0");
+    EXPECT_EQ(std::string(StoredPassword), oracle::Scrambled("granite"));
     // Numbers that are missing stay as they were: automatic login is then
     // off, so the password is asked for.
     EXPECT_EQ(AutoLogin, 0);

@@ -5,7 +5,6 @@
 // differently from the query's order, equal subjects) and whatever the list
 // held before.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdint>
 #include <string>
@@ -15,6 +14,8 @@
 #include "journal/text.h"
 #include "resource.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
+#include "support/side_db.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -59,34 +60,21 @@ const std::vector<std::string> kAwkwardSubjects = {
     std::string(779, 'x'), std::string(779, 'X'), std::string(500, 'y') + "Z",
 };
 
-class SubjectListFill : public ::testing::Test {
+class SubjectListFill : public HarnessTest {
 protected:
-    void SetUp() override {
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
-        CreateJournalDatabase();
-        ASSERT_EQ(sqlite3_open(DatabasePath, &db_), SQLITE_OK);
-    }
     void TearDown() override {
-        sqlite3_close(db_);
         for (HWND dialog : dialogs_) DestroyWindow(dialog);
-        PumpMessages();
         EntriesMode = EntryMode::None;
-        RemoveDataFolder();
+        HarnessTest::TearDown();
     }
 
     // Stores the subjects as the program does, in one transaction.
-    void Store(const std::vector<std::string>& subjects) {
-        std::string statements = "BEGIN;";
-        for (const std::string& subject : subjects) {
-            std::string quoted(QuotedLength(subject.c_str()) + 1, '\0');
-            QuoteSqlText(subject.c_str(), &quoted[0]);
-            statements += "INSERT INTO dbtable (a, dbdate, dbsubject, dbentry) VALUES(NULL,"
-                          "'2020-02-02 02:02:02','" + std::string(quoted.c_str()) + "','\xcd\xc0');";
-        }
-        statements += "COMMIT;";
-        ASSERT_EQ(sqlite3_exec(db_, statements.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    static void Store(const std::vector<std::string>& subjects) {
+        std::vector<NewEntry> entries;
+        for (const std::string& subject : subjects) entries.push_back({"2020-02-02 02:02:02", subject, "he"});
+        RemoveDataFolder();
+        PrepareTestPaths();
+        ASSERT_EQ(SideDb(DatabasePath).CreateJournal(entries), "");
     }
 
     // An Add-mode dialog: its list starts empty.
@@ -121,9 +109,7 @@ protected:
         ASSERT_EQ(result, StoreResult::Done);
     }
 
-    sqlite3* db_ = nullptr;
     std::vector<HWND> dialogs_;
-    MessageBoxAnswerer boxes_;
 };
 
 // A seeded mix: awkward subjects, their case variants, and plain phrases.
@@ -158,7 +144,6 @@ TEST_F(SubjectListFill, ListsLineForLineAsOneAddStringARow) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_EQ(sqlite3_exec(db_, "DELETE FROM dbtable;", nullptr, nullptr, nullptr), SQLITE_OK);
         Store(c.subjects);
         HWND filled = OpenList();
         HWND expected = OpenList();
