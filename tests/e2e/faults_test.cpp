@@ -259,6 +259,7 @@ TEST_P(ReadOnlyFileTest, ReadOnlyFileIsReadButNeverChanged) {
     ExpectSame(ReadFileBytes(path),
                which == Which::Settings ? before.settings : which == Which::Log ? before.log : before.prompts,
                "the read-only file");
+    EXPECT_FALSE(PathExists(path + ".new"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FileReplacedByFolderTest, ::testing::ValuesIn(kFileCases),

@@ -171,22 +171,6 @@ TEST_F(LoginTest, CommandsSentToTheMainWindowWhileTheLoginWaitsDoNothing) {
     }
 }
 
-TEST_F(LoginTest, LogoutAsksAgainAndOnlyTheRightPasswordGoesOn) {
-    WriteSettingsFile(50, 40, 360, 260, 0, 0, 1);
-    Larkmoor program;
-    HWND window = StartQuiet(program);
-    ASSERT_NE(window, nullptr);
-    HWND login = LogOut(program, window);
-    ASSERT_NE(login, nullptr);
-    PostClick(login, IDOK);
-    ASSERT_TRUE(Answer(program, "Notice", "Password required!"));
-    EXPECT_FALSE(TryPassword(program, login, "wrong"));
-    EXPECT_TRUE(TryPassword(program, login, "granite"));
-    EXPECT_TRUE(IsWindowVisible(window));
-    ExitAnswering(program, window);
-    EXPECT_FALSE(PathExists(LogFile())) << "logging is off: nothing was written";
-}
-
 TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     QuietSettings();
     const std::string password = "Quartz-Zebra-77";
@@ -293,29 +277,4 @@ TEST_F(LoginTest, UntickingTheLogStopsLaterLinesAndTickingItWritesAtOnce) {
     EXPECT_EQ(LogEvents().back(), " - Logging is enabled");
     ExitAnswering(again, window);
     EXPECT_EQ(LogEvents().back(), " - Session End");
-}
-
-TEST_F(LoginTest, ViewProgramLogListsTheLogAndDeletesIt) {
-    QuietSettings();
-    Larkmoor program;
-    HWND window = StartQuiet(program);
-    ASSERT_NE(window, nullptr);
-    PressKeys(window, {VK_F3});
-    HWND viewer = program.WaitDialog("Larkmoor: View Program Log");
-    ASSERT_NE(viewer, nullptr);
-    HWND list = GetDlgItem(viewer, IDC_LOG_LIST);
-    ASSERT_EQ(Send(list, LB_GETCOUNT), 1);
-    WCHAR line[64] = {};
-    ASSERT_EQ(Send(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line)), 35);
-    EXPECT_EQ(Utf8(line) + "\n", ReadFileBytes(LogFile()));
-    EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start"}));
-
-    PostClick(viewer, IDC_DELETE_LOG);
-    ASSERT_TRUE(Answer(program, "Notice", "Delete the program log? Its lines cannot be brought back.", IDYES));
-    ASSERT_TRUE(WaitUntil([] { return !PathExists(LogFile()); }));
-    EXPECT_EQ(Send(list, LB_GETCOUNT), 0);
-    PostClick(viewer, IDOK);
-    ASSERT_TRUE(WaitGone(viewer));
-    ExitAnswering(program, window);
-    EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session End"}));
 }

@@ -103,48 +103,6 @@ TEST_F(PromptsTest, NoDefaultFileGivesReadErrorAndTheProgramStillWorks) {
     RemoveTree(folder);
 }
 
-TEST_F(PromptsTest, EditCommandSavesTheFileAndShowsAPromptFromIt) {
-    const std::string own = "old alpha\r\nold beta\r\n";
-    ASSERT_TRUE(WriteFileBytes(PromptsFile(), own));
-    Larkmoor program;
-    HWND window = StartQuiet(program);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(TextOf(PromptView(window)), "old beta");
-    HWND dialog = OpenEditor(program, window);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Field(dialog, IDC_PROMPTS_TEXT), own);
-    const std::string edited = "new one\r\nnew two\r\nold beta\r\n";
-    SetField(dialog, IDC_PROMPTS_TEXT, edited);
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(WaitGone(dialog));
-    EXPECT_EQ(ReadFileBytes(PromptsFile()), edited);
-    EXPECT_FALSE(PathExists(PromptsFile() + ".new"));
-    // The prompt on show is still in the file; the new pick is another one.
-    const std::string shown = TextOf(PromptView(window));
-    EXPECT_TRUE(shown == "new one" || shown == "new two") << shown;
-    EXPECT_TRUE(Contains(CrLfLines(edited), NextPrompt(window, shown)));
-    ExitAnswering(program, window);
-}
-
-TEST_F(PromptsTest, EscapeInTheEditDialogChangesNothing) {
-    const std::string own = "keep alpha\nkeep beta\n";
-    ASSERT_TRUE(WriteFileBytes(PromptsFile(), own));
-    Larkmoor program;
-    HWND window = StartQuiet(program);
-    ASSERT_NE(window, nullptr);
-    const std::string shown = TextOf(PromptView(window));
-    HWND dialog = OpenEditor(program, window);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Field(dialog, IDC_PROMPTS_TEXT), "keep alpha\r\nkeep beta\r\n");
-    SetField(dialog, IDC_PROMPTS_TEXT, "thrown away");
-    PressKeys(dialog, {VK_ESCAPE});
-    ASSERT_TRUE(WaitGone(dialog));
-    EXPECT_EQ(ReadFileBytes(PromptsFile()), own);
-    EXPECT_EQ(TextOf(PromptView(window)), shown);
-    ExitAnswering(program, window);
-    EXPECT_EQ(ReadFileBytes(PromptsFile()), own);
-}
-
 TEST_F(PromptsTest, PromptsFilesOf100000LinesAndOfOne10MegabyteLine) {
     std::string lines;
     for (int i = 0; i < 100000; ++i) lines += "Prompt number " + std::to_string(i) + "\r\n";

@@ -71,32 +71,6 @@ TEST_F(SettingsTest, MovedWindowIsStoredAtExitAndRestoredAtTheNextStart) {
     ExitAnswering(again, window);
 }
 
-TEST_F(SettingsTest, ChangedPasswordIsAskedForAfterLogout) {
-    WriteSettingsFile(50, 40, 360, 260, 0, 0, 1);
-    Larkmoor program;
-    HWND window = StartQuiet(program);
-    ASSERT_NE(window, nullptr);
-
-    PostCommand(window, IDM_CHANGE_PASSWORD);
-    HWND dialog = program.WaitDialog("Larkmoor: Change password");
-    ASSERT_NE(dialog, nullptr);
-    SetField(dialog, IDC_CURRENT_PASSWORD, "granite");
-    SetField(dialog, IDC_NEW_PASSWORD, "heather");
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(Answer(program, "Notice", "Your password has been changed."));
-    ASSERT_TRUE(WaitGone(dialog));
-    EXPECT_EQ(oracle::LinesOf(ReadFileBytes(SettingsFile())).at(7), oracle::Scrambled("heather"));
-
-    PostCommand(window, IDM_LOGOUT);
-    ASSERT_TRUE(Answer(program, "Notice", "You have logged out."));
-    HWND login = program.WaitDialog("Larkmoor Login");
-    ASSERT_NE(login, nullptr);
-    EXPECT_FALSE(TryPassword(program, login, "granite"));
-    EXPECT_TRUE(TryPassword(program, login, "heather"));
-    ExitAnswering(program, window);
-    EXPECT_EQ(oracle::LinesOf(ReadFileBytes(SettingsFile())).at(7), oracle::Scrambled("heather"));
-}
-
 namespace {
 
 struct DamagedCase {
@@ -121,6 +95,10 @@ const DamagedCase kDamagedCases[] = {
     {"HugeNumbers", "99999999999999999999\n-99999999999999999999\n2147483648\n4294967296\n0\n1\n1\n" +
                         kGranite + "\n",
      oracle::SettingsFile(2147483647, -2147483647 - 1, 2147483647, 2147483647, 0, 1, 1), false},
+    // Switches at 2: the startup screen and the log count as off, automatic
+    // login as on.
+    {"SwitchesAtTwo", oracle::SettingsFile(60, 50, 400, 300, 2, 2, 2), oracle::SettingsFile(60, 50, 400, 300, 2, 2, 2),
+     false},
     // A window that fits on no screen (as after a monitor was taken away).
     {"WindowOffEveryScreen", oracle::SettingsFile(-30000, -30000, 400, 300, 0, 1, 1),
      oracle::SettingsFile(-30000, -30000, 400, 300, 0, 1, 1), false},
@@ -160,6 +138,7 @@ TEST_P(DamagedSettingsTest, StartsLetsTheUserInAndIsWrittenWhole) {
             EXPECT_EQ(lines[i], std::to_string(std::atoi(lines[i].c_str()))) << "line " << i + 1;
         EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.end()),
                   std::vector<std::string>(wanted.begin() + 4, wanted.end()));
+        EXPECT_EQ(PathExists(LogFile()), wanted[5] == "1") << "the log is written only at 1";
     }
 }
 

@@ -175,25 +175,6 @@ TEST_F(ShellTest, StartupScreenShowsBeforeTheMainWindowOnlyWithItsSwitchAtOne) {
     }
 }
 
-TEST_F(ShellTest, AboutBoxShowsTheAddressAndOnlyOkClosesIt) {
-    QuietSettings();
-    Larkmoor program;
-    HWND window = StartQuiet(program);
-    ASSERT_NE(window, nullptr);
-    PostCommand(window, IDM_ABOUT);
-    HWND about = program.WaitDialog("About this program");
-    ASSERT_NE(about, nullptr);
-    EXPECT_EQ(Field(about, IDC_VISIT_WEB_PAGE), std::string("Visit ") + LARKMOOR_WEB_PAGE);
-
-    PostKey(GetDlgItem(about, IDC_VISIT_WEB_PAGE), VK_ESCAPE);
-    ASSERT_TRUE(Settle(FindWindowExA(about, nullptr, "Edit", nullptr)));
-    EXPECT_TRUE(IsWindowVisible(about)) << "Escape does not close the About box";
-
-    PostClick(about, IDOK);
-    EXPECT_TRUE(WaitUntil([about] { return !IsWindow(about); }));
-    ExitAnswering(program, window);
-}
-
 // F1 opens the help file beside the program in the help viewer (whose
 // process the test ends again); started from another folder, the program
 // reports the help file as missing.

@@ -23,15 +23,10 @@
 
 #include "journal/journal_store.h"
 #include "journal/text.h"
+#include "fuzz/fuzz_check.h"
+#include "support/oracles.h"
 
 namespace {
-
-void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "property violated: %s\n", what);
-        std::abort();
-    }
-}
 
 const std::string& DatabasePath() {
     static const std::string path = [] {
@@ -169,9 +164,7 @@ struct StoredRow {
 };
 
 std::string Quoted(const std::string& text) {
-    std::vector<char> quoted(QuotedLength(text.c_str()) + 1, '\0');
-    QuoteSqlText(text.c_str(), quoted.data());
-    return quoted.data();
+    return oracle::Quoted(text.c_str());
 }
 
 std::set<int> BoundSearch(sqlite3* db, const std::string& search) {

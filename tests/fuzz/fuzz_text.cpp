@@ -12,15 +12,9 @@
 #include <sqlite3.h>
 
 #include "journal/text.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
-
-void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "property violated: %s\n", what);
-        std::abort();
-    }
-}
 
 sqlite3* Database() {
     static sqlite3* database = [] {

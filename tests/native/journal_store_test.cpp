@@ -229,18 +229,6 @@ TEST_F(JournalStoreTest, SubjectMadeOfQuotesIsStoredWhole) {
     EXPECT_EQ(std::string(Read(1)->entry), entry);
 }
 
-TEST_F(JournalStoreTest, UpdateKeepsTheRecordNumberAndChangesEveryField) {
-    CreateJournal();
-    ASSERT_EQ(Insert("Old subject", "old text"), StoreResult::Done);
-    ASSERT_EQ(Insert("Other", "other text"), StoreResult::Done);
-    ASSERT_EQ(Update(1, "New subject", "new 'text'", "2011-02-03 04:05:06"), StoreResult::Done);
-    const auto shown = Read(1);
-    EXPECT_STREQ(shown->date, "2011-02-03 04:05:06");
-    EXPECT_STREQ(shown->subject, "New subject");
-    EXPECT_STREQ(shown->entry, "new 'text'");
-    EXPECT_STREQ(Read(2)->entry, "other text");
-}
-
 TEST_F(JournalStoreTest, SearchFindsBeginningsMiddlesAndEndsWithWildcards) {
     CreateJournal();
     for (const char* subject : {"Ideas", "A bright idea", "Slide show", "Nothing here", "abc",

@@ -170,16 +170,6 @@ protected:
 
 }  // namespace
 
-// The test program's own folder holds a help file (the build puts one
-// there); the command must not fall back on it.
-TEST_F(HelpCommandTest, MissingHelpFileIsReported) {
-    const std::string folder = EmptyTempFolder("larkmoor-nohelp");
-    StartIn(folder);
-    OpenHelpFile(owner_);
-    ExpectOneBox("Error!", "Unable to open program's help file", owner_);
-    RemoveTree(folder);
-}
-
 TEST_F(HelpCommandTest, HelpFileWithoutAViewerIsReported) {
     const std::string folder = EmptyTempFolder("larkmoor-noviewer");
     ASSERT_TRUE(WriteFileBytes(folder + "\\larkmoorhelp.chm", "ITSF"));

@@ -130,24 +130,6 @@ TEST(DialogTemplates, EntriesHasItsSixteenControls) {
                          });
 }
 
-TEST(DialogTemplates, NoDefaultPushButtonAnywhereAndCancelOnlyWhereTabled) {
-    for (int id : {IDD_STARTUP, IDD_ABOUT, IDD_VIEW_LOG, IDD_PREFERENCES, IDD_LOGIN, IDD_ENTRIES,
-                   IDD_CHANGE_PASSWORD}) {
-        DialogTemplate dialog;
-        ASSERT_TRUE(LoadDialogTemplate(id, &dialog)) << id;
-        const bool cancelTabled = (id == IDD_LOGIN || id == IDD_CHANGE_PASSWORD);
-        for (const TemplateControl& control : dialog.controls) {
-            if (control.className == "button") {
-                EXPECT_NE(control.style & 0x0F, static_cast<DWORD>(BS_DEFPUSHBUTTON))
-                    << id << " " << control.text;
-            }
-            if (!cancelTabled) {
-                EXPECT_NE(control.id, IDCANCEL) << id << " " << control.text;
-            }
-        }
-    }
-}
-
 TEST(DialogTemplates, IdentifiersHaveTheirNumbers) {
     const struct {
         int actual;

@@ -142,20 +142,6 @@ TEST_F(LoginDialogTest, RightPasswordEndsTheDialogByOkEnterOrCloseBox) {
     EXPECT_FALSE(TakeQuit(&code));
 }
 
-TEST_F(LoginDialogTest, OnlyTheFirst779BytesAreCompared) {
-    const std::string stored(kTextSize - 1, 'p');
-    SetPassword(stored.c_str());
-    Type(stored + "beyond the buffer");
-    Click(dialog_, IDOK);
-    EXPECT_TRUE(Ended());
-
-    Open(IDD_LOGIN, LoginDlgProc);
-    Type(stored.substr(1));
-    Click(dialog_, IDOK);
-    EXPECT_FALSE(Ended());
-    EXPECT_EQ(boxes_.Boxes().size(), 1u);
-}
-
 TEST_F(LoginDialogTest, CancelAndEscapeAskTheProgramToEnd) {
     Type("granite");
     Click(dialog_, IDCANCEL);
@@ -182,19 +168,4 @@ TEST_F(LoginDialogTest, OtherCommandsAndNotificationsDoNothing) {
     WPARAM code;
     EXPECT_FALSE(TakeQuit(&code));
     EXPECT_TRUE(boxes_.Boxes().empty());
-}
-
-TEST_F(LoginDialogTest, DamagedSettingsFileStillAcceptsTheInitialPassword) {
-    // A settings file cut off before the password line.
-    WriteFileBytes(SettingsPath, "12\n34\n500\n400\n0\n1\n0\n");
-    SetPassword("something else");
-    LoadSettings();
-    EXPECT_EQ(AutoLogin, 0);
-    Type("");
-    Click(dialog_, IDOK);  // still no way in without a password
-    Type("granite");
-    Click(dialog_, IDOK);
-    EXPECT_TRUE(Ended());
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Password required!");
 }

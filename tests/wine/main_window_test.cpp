@@ -83,16 +83,6 @@ TEST_F(MainWindowTest, CreationMakesDataFolderAndBothChildren) {
     ExpectViewFillsClient(window);
 }
 
-TEST_F(MainWindowTest, SavedGeometryIsAppliedAndKeptWhenTopIsNotZero) {
-    HWND window = Create();
-    RECT outer;
-    GetWindowRect(window, &outer);
-    EXPECT_EQ(outer.left, 40);
-    EXPECT_EQ(outer.top, 30);
-    EXPECT_EQ(outer.right - outer.left, 400);
-    EXPECT_EQ(outer.bottom - outer.top, 300);
-}
-
 TEST_F(MainWindowTest, PromptViewFollowsResizeAndMaximise) {
     HWND window = Create();
     SetWindowPos(window, nullptr, 10, 20, 517, 333, SWP_NOZORDER);
@@ -165,16 +155,4 @@ TEST_F(MainWindowTest, NotificationFromUnaddressedChildDoesNothing) {
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(WindowText(PromptView), "kept");
     EXPECT_TRUE(boxes_.Boxes().empty());
-}
-
-TEST_F(MainWindowTest, DestroyStoresOuterRectangleInSettingsFile) {
-    HWND window = Create();
-    SetWindowPos(window, nullptr, -25, 60, 450, 350, SWP_NOZORDER);
-    DestroyWindow(window);
-    window_ = nullptr;
-    MSG quit;
-    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(quit.wParam, 0u);
-    EXPECT_EQ(ReadFileBytes(DataFolderPath() + "/larkmoor.cfg"),
-              oracle::SettingsFile(-25, 60, 450, 350, 0, 0, 1));
 }

@@ -246,15 +246,11 @@ TEST(AboutBoxModal, OnlyOkAndCloseRequestsEndIt) {
             EXPECT_TRUE(stillOpen);
             EXPECT_EQ(result, kForcedEnd);
         }
+        // Escape reaches the dialog as a Cancel command, which it ignores.
+        if (std::string(action.name) == "Escape") {
+            EXPECT_TRUE(Saw(script, IDCANCEL));
+        }
     }
-}
-
-TEST(AboutBoxModal, EscapeReachesTheDialogAsCancelAndIsIgnored) {
-    ModalScript script;
-    script.steps = {Wait, [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }, Wait, Wait};
-    DWORD elapsed = 0;
-    EXPECT_EQ(RunModal(IDD_ABOUT, AboutDlgProc, &script, &elapsed), kForcedEnd);
-    EXPECT_TRUE(Saw(script, IDCANCEL));
 }
 
 // The owner's notice and the web page address are ours to choose: they must

@@ -68,20 +68,6 @@ TEST_F(ViewLogDialogTest, ListsTheLinesInFileOrderWithTheNewestInView) {
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
-TEST_F(ViewLogDialogTest, ShowsLinesWrittenByTheProgramAndByHand) {
-    LogSessionStart();
-    LogIncorrectPassword();
-    std::string log = ReadFileBytes(LogPath);
-    log += "typed by hand\r\nno line feed at the end";
-    WriteFileBytes(LogPath, log);
-    Open();
-    ASSERT_EQ(Count(), 4);
-    EXPECT_EQ(Item(0).substr(19), " - Session Start");
-    EXPECT_EQ(Item(1).substr(19), " - Incorrect login password.");
-    EXPECT_EQ(Item(2), "typed by hand");
-    EXPECT_EQ(Item(3), "no line feed at the end");
-}
-
 TEST_F(ViewLogDialogTest, MissingOrEmptyLogShowsAnEmptyList) {
     Open();
     EXPECT_EQ(Count(), 0);
@@ -136,17 +122,6 @@ TEST_F(ViewLogDialogTest, LogThatCannotBeDeletedSaysSo) {
                                   "The program log could not be deleted."}));
     EXPECT_EQ(Count(), 2);
     EXPECT_TRUE(DeleteEnabled());
-}
-
-TEST_F(ViewLogDialogTest, LongLogShowsItsNewestLinesUnderANote) {
-    const int total = static_cast<int>(kShownLogLines) + 2345;
-    WriteFileBytes(LogPath, NumberedLog(total));
-    Open();
-    ASSERT_EQ(Count(), static_cast<int>(kShownLogLines) + 1);
-    EXPECT_EQ(Item(0), "(2345 older lines are not shown)");
-    EXPECT_EQ(Item(1), "2024-03-15 14:05:09 - Session Start 2346");
-    EXPECT_EQ(Item(Count() - 1), "2024-03-15 14:05:09 - Session Start " + std::to_string(total));
-    EXPECT_TRUE(InView(Count() - 1));
 }
 
 TEST_F(ViewLogDialogTest, LongLinesAreCutAndScrollSideways) {
