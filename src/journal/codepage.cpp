@@ -2,6 +2,7 @@
 #include "journal/codepage.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -12,6 +13,26 @@ bool IsHighSurrogate(char32_t unit) {
 }
 bool IsLowSurrogate(char32_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// The character that starts at text[*i], which is advanced past it. A
+// surrogate without its partner stands for itself.
+char32_t NextCharacter(std::u16string_view text, std::size_t* i) {
+    char32_t character = text[*i];
+    if (IsHighSurrogate(character) && *i + 1 < text.size() && IsLowSurrogate(text[*i + 1])) {
+        character = 0x10000 + ((character - 0xD800) << 10) + (text[*i + 1] - 0xDC00);
+        ++*i;
+    }
+    ++*i;
+    return character;
+}
+
+bool IsLoneSurrogate(char32_t character) {
+    return IsHighSurrogate(character) || IsLowSurrogate(character);
+}
+
+void AddOnce(char32_t character, std::u32string* characters) {
+    if (characters->find(character) == std::u32string::npos) characters->push_back(character);
 }
 
 bool EncodeWithTable(char32_t character, std::string* bytes, const void* context) {
@@ -62,25 +83,106 @@ unsigned char LowerByte(const CodePage& page, unsigned char byte) {
     return page.lower[byte - 0x80];
 }
 
+CaseBlindMatcher::CaseBlindMatcher(const CodePage& page, std::string_view pattern) {
+    for (unsigned byte = 0; byte < 256; ++byte)
+        lower_[byte] = LowerByte(page, static_cast<unsigned char>(byte));
+    pattern_.reserve(pattern.size());
+    for (char byte : pattern)
+        pattern_.push_back(static_cast<char>(lower_[static_cast<unsigned char>(byte)]));
+    if (pattern_.empty()) return;
+    for (unsigned byte = 0; byte < 256; ++byte)
+        if (lower_[byte] == static_cast<unsigned char>(pattern_[0]))
+            firsts_[firstCount_++] = static_cast<unsigned char>(byte);
+}
+
+std::size_t CaseBlindMatcher::Find(std::string_view text) const {
+    const std::size_t length = pattern_.size();
+    if (length == 0) return 0;
+    if (text.size() < length) return std::string_view::npos;
+    // The places where a match may start are found with memchr, one search
+    // for each form of the first letter, each taken up again only when its
+    // place has been tried; the rest of the pattern is compared folded. Where
+    // the first letter is frequent, trying byte after byte is quicker.
+    constexpr std::size_t kMaxForms = 8;
+    constexpr std::size_t kDenseGap = 16;            // bytes per place tried below which
+    constexpr std::size_t kTriesBeforeJudging = 32;  // scanning takes over
+    const char* const start = text.data();
+    const char* const end = start + (text.size() - length + 1);
+    const char* from = start;
+    if (firstCount_ <= kMaxForms) {
+        const char* next[kMaxForms];
+        auto seek = [&](std::size_t form, const char* at) {
+            const void* found = std::memchr(at, firsts_[form], static_cast<std::size_t>(end - at));
+            next[form] = found == nullptr ? end : static_cast<const char*>(found);
+        };
+        for (std::size_t form = 0; form < firstCount_; ++form) seek(form, start);
+        for (std::size_t tries = 1;; ++tries) {
+            const char* at = end;
+            for (std::size_t form = 0; form < firstCount_; ++form)
+                if (next[form] < at) at = next[form];
+            if (at == end) return std::string_view::npos;
+            if (Matches(at)) return static_cast<std::size_t>(at - start);
+            from = at + 1;
+            if (tries >= kTriesBeforeJudging &&
+                static_cast<std::size_t>(from - start) < tries * kDenseGap)
+                break;
+            for (std::size_t form = 0; form < firstCount_; ++form)
+                if (next[form] == at) seek(form, from);
+        }
+    }
+    // Two letters are tested at once, without a branch between them, so that
+    // the frequent first letter alone does not stop the loop.
+    const unsigned char first = static_cast<unsigned char>(pattern_[0]);
+    const unsigned char second = static_cast<unsigned char>(length > 1 ? pattern_[1] : 0);
+    for (const char* at = from; at < end; ++at) {
+        const bool firstSame = lower_[static_cast<unsigned char>(at[0])] == first;
+        const bool secondSame = length == 1 || lower_[static_cast<unsigned char>(at[1])] == second;
+        if ((firstSame & secondSame) && Matches(at)) return static_cast<std::size_t>(at - start);
+    }
+    return std::string_view::npos;
+}
+
+bool CaseBlindMatcher::Matches(const char* at) const {
+    for (std::size_t k = 0; k < pattern_.size(); ++k)
+        if (lower_[static_cast<unsigned char>(at[k])] != static_cast<unsigned char>(pattern_[k]))
+            return false;
+    return true;
+}
+
 TypedText ConvertTypedText(std::u16string_view text, EncodeFunction encode, const void* context) {
     TypedText result;
     result.bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t character = text[i];
-        if (IsHighSurrogate(character) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            character = 0x10000 + ((character - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        const bool lone = IsHighSurrogate(character) || IsLowSurrogate(character);
-        if (!lone && encode(character, &result.bytes, context)) continue;
-        if (result.refused.find(character) == std::u32string::npos)
-            result.refused.push_back(character);
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t character = NextCharacter(text, &i);
+        if (!IsLoneSurrogate(character) && encode(character, &result.bytes, context)) continue;
+        AddOnce(character, &result.refused);
     }
     return result;
 }
 
 TypedText ConvertTypedText(std::u16string_view text, const CodePage& page) {
     return ConvertTypedText(text, EncodeWithTable, &page);
+}
+
+std::u32string CharactersHoldingByte(std::u16string_view text, EncodeFunction encode,
+                                     const void* context, unsigned char byte) {
+    std::u32string holding;
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t character = NextCharacter(text, &i);
+        bytes.clear();
+        if (IsLoneSurrogate(character) || !encode(character, &bytes, context)) continue;
+        if (bytes.find(static_cast<char>(byte)) != std::string::npos) AddOnce(character, &holding);
+    }
+    return holding;
+}
+
+std::size_t FindFirstOf(std::u16string_view text, std::u32string_view characters) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        if (characters.find(NextCharacter(text, &i)) != std::u32string_view::npos) return start;
+    }
+    return text.size();
 }
 
 std::u16string DecodeText(std::string_view bytes, const CodePage& page) {
@@ -113,14 +215,7 @@ void AppendUtf8(char32_t character, std::string* out) {
 std::string Utf8FromUtf16(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t character = text[i];
-        if (IsHighSurrogate(character) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            character = 0x10000 + ((character - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        AppendUtf8(character, &out);
-    }
+    for (std::size_t i = 0; i < text.size();) AppendUtf8(NextCharacter(text, &i), &out);
     return out;
 }
 

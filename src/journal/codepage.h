@@ -37,6 +37,27 @@ bool EncodeCharacter(const CodePage& page, char32_t character, unsigned char* by
 // capital letter), by the code page's own letters, not only ASCII.
 unsigned char LowerByte(const CodePage& page, unsigned char byte);
 
+// Case-blind search in the bytes of a code page: letters are folded by the
+// code page's own case rules (LowerByte), not only ASCII.
+class CaseBlindMatcher {
+public:
+    CaseBlindMatcher(const CodePage& page, std::string_view pattern);
+    // Offset of the first occurrence of the pattern in text, or npos. An
+    // empty pattern is found at 0.
+    std::size_t Find(std::string_view text) const;
+
+private:
+    // True when the pattern stands at at (at least its length of bytes).
+    bool Matches(const char* at) const;
+
+    unsigned char lower_[256];
+    std::string pattern_;  // folded
+    // The bytes whose lower-case letter is the pattern's first: the letter
+    // itself, its capital, and in some code pages more.
+    unsigned char firsts_[256];
+    std::size_t firstCount_ = 0;
+};
+
 // Appends the bytes of one character (a Unicode scalar value) in the target
 // code page to bytes. Returns false, appending nothing, when the code page
 // holds no exact form of the character.
@@ -53,6 +74,17 @@ struct TypedText {
 // partner is no character and is refused as it stands.
 TypedText ConvertTypedText(std::u16string_view text, EncodeFunction encode, const void* context);
 TypedText ConvertTypedText(std::u16string_view text, const CodePage& page);
+
+// The characters of text whose bytes in the target code page include byte,
+// each once, in the order typed: what a rule on the stored bytes refuses,
+// named as the user typed it. Characters the code page cannot hold are not
+// among them.
+std::u32string CharactersHoldingByte(std::u16string_view text, EncodeFunction encode,
+                                     const void* context, unsigned char byte);
+
+// Where the first character of text that is one of characters stands, in
+// UTF-16 units from the start; text.size() when there is none.
+std::size_t FindFirstOf(std::u16string_view text, std::u32string_view characters);
 
 // Bytes of a code page as UTF-16.
 std::u16string DecodeText(std::string_view bytes, const CodePage& page);

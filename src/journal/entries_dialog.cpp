@@ -9,8 +9,11 @@
 
 #include "journal/clock.h"
 #include "journal/journal.h"
+#include "journal/refused_text.h"
 #include "journal/text.h"
 #include "resource.h"
+#include "shell/ansi_text.h"
+#include "shell/message_box.h"
 
 EntryMode EntriesMode = EntryMode::None;
 
@@ -31,14 +34,14 @@ char ScrambledEntry[kEntrySize];
 char QuotedScrambledEntry[kQuotedEntrySize];
 char Timestamp[kTimestampSize];
 
-constexpr const char kNoticeCaption[] = "Notice";
 constexpr const char kDataEntryErrorCaption[] = "Data Entry Error";
+constexpr const char kConfirmDeletionCaption[] = "Confirm Deletion";
 
-// The key byte shows as the yen sign in the Western code page; the message
-// carries the byte itself, so it shows as whatever the user typed.
-constexpr const char kKeyByteRefused[] =
-    "The Journal Entry contains the character \xA5, which the journal cannot store. "
-    "Remove it and save again.";
+constexpr const char kSearchTooShort[] = "Search string must be at least 3 characters.";
+constexpr const char kSubjectRequired[] = "Subject required.";
+constexpr const char kSubjectTooShort[] = "Subject is too short.";
+constexpr const char kEntryRequired[] = "Journal Entry required.";
+constexpr const char kConfirmDeletion[] = "Are you sure?";
 constexpr const char kNoEntrySelected[] =
     "No entry is selected to change, so nothing was saved. Select an entry in the list to "
     "change it; to write a new entry, use Add.";
@@ -55,8 +58,26 @@ constexpr const char kNotDeletedRecordGone[] =
     "The entry was not deleted: its record is no longer in the journal (another program may "
     "have deleted it).";
 
-void Warn(HWND dialog, const char* text, const char* caption) {
-    MessageBoxA(dialog, text, caption, MB_ICONWARNING);
+void Warn(HWND dialog, std::string_view text, const char* caption) {
+    ShowMessage(dialog, caption, text, MB_ICONWARNING);
+}
+
+// Puts the focus on a field and selects the character of its text at
+// position (in UTF-16 units), so the user sees what to change.
+void ShowCharacter(HWND dialog, int id, std::size_t position) {
+    HWND field = GetDlgItem(dialog, id);
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    SendMessageW(field, EM_SETSEL, position, position + 1);
+    SendMessageW(field, EM_SCROLLCARET, 0, 0);
+}
+
+// True when the field's text can be kept as typed; otherwise the user has
+// been told which characters this computer's code page cannot hold.
+bool Representable(HWND dialog, int id, const ControlText& text, const char* field) {
+    if (text.ansi.refused.empty()) return true;
+    Warn(dialog, FieldOutsideCharacterSetMessage(field, text.ansi.refused), kDataEntryErrorCaption);
+    ShowCharacter(dialog, id, FindFirstOf(text.typed, text.ansi.refused));
+    return false;
 }
 
 HWND SubjectList(HWND dialog) {
@@ -153,9 +174,16 @@ void Search(HWND dialog) {
     ClearText(SearchText, sizeof SearchText);
     ClearText(QuotedSearchText, sizeof QuotedSearchText);
     SendMessageA(SubjectList(dialog), LB_RESETCONTENT, 0, 0);
-    GetDlgItemTextA(dialog, IDC_SEARCH_TEXT, SearchText, sizeof SearchText);
+    // A character the code page cannot hold is in no stored subject; a
+    // look-alike in its place would find other subjects.
+    const ControlText search = ReadControlText(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+    if (!search.ansi.refused.empty()) {
+        Warn(dialog, SearchOutsideCharacterSetMessage(search.ansi.refused), kNoticeCaption);
+        return;
+    }
+    CopyAnsiText(search.ansi.bytes, SearchText, sizeof SearchText);
     if (std::strlen(SearchText) < 3) {
-        Warn(dialog, "Search string must be at least 3 characters.", kNoticeCaption);
+        Warn(dialog, kSearchTooShort, kNoticeCaption);
         return;
     }
     QuoteSqlText(SearchText, QuotedSearchText);
@@ -163,6 +191,14 @@ void Search(HWND dialog) {
 }
 
 void Save(HWND dialog) {
+    // What the code page cannot hold is refused first, before anything in
+    // the dialog changes: the four fields stay as the user left them.
+    const ControlText subject = ReadControlText(GetDlgItem(dialog, IDC_SUBJECT));
+    const ControlText entry = ReadControlText(GetDlgItem(dialog, IDC_ENTRY_TEXT));
+    if (!Representable(dialog, IDC_SUBJECT, subject, kSubjectFieldName) ||
+        !Representable(dialog, IDC_ENTRY_TEXT, entry, kEntryFieldName))
+        return;
+
     ClearText(QuotedSubject, sizeof QuotedSubject);
     ClearText(ScrambledEntry, sizeof ScrambledEntry);
     ClearText(QuotedScrambledEntry, sizeof QuotedScrambledEntry);
@@ -170,27 +206,31 @@ void Save(HWND dialog) {
     // The new date shows from here on, also when a check below refuses.
     FormatTimestamp(Timestamp);
     SetDlgItemTextA(dialog, IDC_DATE, Timestamp);
-    GetDlgItemTextA(dialog, IDC_DATE, DateText, sizeof DateText);
+    CopyAnsiText(ReadControlText(GetDlgItem(dialog, IDC_DATE)).ansi.bytes, DateText,
+                 sizeof DateText);
 
-    GetDlgItemTextA(dialog, IDC_SUBJECT, SubjectText, sizeof SubjectText);
+    CopyAnsiText(subject.ansi.bytes, SubjectText, sizeof SubjectText);
     const std::size_t subjectLength = std::strlen(SubjectText);
     if (subjectLength == 0) {
-        Warn(dialog, "Subject required.", kDataEntryErrorCaption);
+        Warn(dialog, kSubjectRequired, kDataEntryErrorCaption);
         return;
     }
     if (subjectLength < 3) {
-        Warn(dialog, "Subject is too short.", kDataEntryErrorCaption);
+        Warn(dialog, kSubjectTooShort, kDataEntryErrorCaption);
         return;
     }
-    GetDlgItemTextA(dialog, IDC_ENTRY_TEXT, EntryText, sizeof EntryText);
+    CopyAnsiText(entry.ansi.bytes, EntryText, sizeof EntryText);
     if (EntryText[0] == '\0') {
-        Warn(dialog, "Journal Entry required.", kDataEntryErrorCaption);
+        Warn(dialog, kEntryRequired, kDataEntryErrorCaption);
         return;
     }
     // The key byte scrambles to a zero byte, which would end the stored text
     // there: refuse rather than store the entry cut.
     if (HoldsScrambleKey(EntryText)) {
-        Warn(dialog, kKeyByteRefused, kDataEntryErrorCaption);
+        const std::u32string holding =
+            CharactersHoldingByte(entry.typed, EncodeAnsiCharacter, nullptr, kScrambleKey);
+        Warn(dialog, ScrambleKeyInEntryMessage(holding), kDataEntryErrorCaption);
+        ShowCharacter(dialog, IDC_ENTRY_TEXT, FindFirstOf(entry.typed, holding));
         return;
     }
     int record = 0;
@@ -219,7 +259,7 @@ void Save(HWND dialog) {
 }
 
 void Delete(HWND dialog) {
-    if (MessageBoxA(dialog, "Are you sure?", "Confirm Deletion", MB_YESNO | MB_ICONWARNING) !=
+    if (ShowMessage(dialog, kConfirmDeletionCaption, kConfirmDeletion, MB_YESNO | MB_ICONWARNING) !=
         IDYES)
         return;
     // With no record shown there is nothing to delete; the list is still

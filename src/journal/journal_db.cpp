@@ -5,11 +5,16 @@
 
 #include "journal/journal.h"
 #include "resource.h"
+#include "shell/message_box.h"
 #include "shell/shell.h"
 
 namespace {
 
-constexpr const char kNoticeCaption[] = "Notice";
+constexpr const char kCreateDatabaseError[] = "Create database error!";
+constexpr const char kCompactDatabaseError[] = "Compact database error!";
+constexpr const char kCannotOpenForSaving[] = "Unable to open database for saving!";
+constexpr const char kCannotDelete[] = "Unable to delete a record!";
+constexpr const char kDeleteRecordCaption[] = "Delete Record";
 
 constexpr const char kJournalUnreadable[] =
     "The journal could not be read: the database file is locked by another program, "
@@ -34,7 +39,7 @@ const char* DatabaseFileName() {
 }
 
 void Notice(HWND owner, const char* text) {
-    MessageBoxA(owner, text, kNoticeCaption, MB_ICONWARNING);
+    ShowMessage(owner, kNoticeCaption, text, MB_ICONWARNING);
 }
 
 // Adds the listing's lines to the subject list, each with its record number.
@@ -129,20 +134,19 @@ bool ReportListing(HWND dialog, StoreResult result) {
 
 void CreateJournalDatabase() {
     if (StoreCreateTable(DatabaseFileName()) != StoreResult::Done)
-        Notice(MainWindow, "Create database error!");
+        Notice(MainWindow, kCreateDatabaseError);
 }
 
 bool CompactJournalDatabase() {
     if (StoreCompact(DatabaseFileName()) == StoreResult::Done) return true;
-    Notice(MainWindow, "Compact database error!");
+    Notice(MainWindow, kCompactDatabaseError);
     return false;
 }
 
 StoreResult InsertEntry(const char* date, const char* quotedSubject, const char* quotedEntry) {
     const StoreResult result =
         StoreInsertEntry(DatabaseFileName(), date, quotedSubject, quotedEntry);
-    if (result == StoreResult::OpenFailed)
-        Notice(MainWindow, "Unable to open database for saving!");
+    if (result == StoreResult::OpenFailed) Notice(MainWindow, kCannotOpenForSaving);
     return result;
 }
 
@@ -150,15 +154,14 @@ StoreResult UpdateEntry(int record, const char* date, const char* quotedSubject,
                         const char* quotedEntry) {
     const StoreResult result =
         StoreUpdateEntry(DatabaseFileName(), record, date, quotedSubject, quotedEntry);
-    if (result == StoreResult::OpenFailed)
-        Notice(MainWindow, "Unable to open database for saving!");
+    if (result == StoreResult::OpenFailed) Notice(MainWindow, kCannotOpenForSaving);
     return result;
 }
 
 StoreResult DeleteEntry(int record) {
     const StoreResult result = StoreDeleteEntry(DatabaseFileName(), record);
     if (result == StoreResult::OpenFailed)
-        MessageBoxA(MainWindow, "Unable to delete a record!", "Delete Record", MB_ICONERROR);
+        ShowMessage(MainWindow, kDeleteRecordCaption, kCannotDelete, MB_ICONERROR);
     return result;
 }
 

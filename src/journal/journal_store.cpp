@@ -19,6 +19,8 @@ const char kCompactStatement[] = "VACUUM;";
 // inserted in the middle, which keeps a long journal quick to list.
 const char kListSubjectsStatement[] =
     "SELECT a, dbsubject FROM dbtable ORDER BY dbsubject COLLATE NOCASE;";
+const char kReadAllEntriesStatement[] =
+    "SELECT a, dbdate, dbsubject, dbentry FROM dbtable ORDER BY a;";
 
 namespace {
 
@@ -66,6 +68,10 @@ bool Print(char* buffer, std::size_t size, const char* format, ...) {
 class Connection {
 public:
     explicit Connection(const char* path) : opened_(sqlite3_open(path, &db_) == SQLITE_OK) {}
+    // Opens only a file that exists: nothing is created.
+    struct Existing {};
+    Connection(const char* path, Existing)
+        : opened_(sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {}
     ~Connection() { sqlite3_close(db_); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -150,6 +156,52 @@ StoreResult FillSubjects(const char* path, const char* statement, SubjectSink& s
         sink.Add(record, line);
     }
     return StoreResult::Done;
+}
+
+// A prepared statement stepped row by row; finalized on every way out.
+class PreparedStatement {
+public:
+    PreparedStatement(sqlite3* db, const char* text)
+        : prepared_(sqlite3_prepare_v2(db, text, -1, &statement_, nullptr) == SQLITE_OK) {}
+    ~PreparedStatement() { sqlite3_finalize(statement_); }
+    PreparedStatement(const PreparedStatement&) = delete;
+    PreparedStatement& operator=(const PreparedStatement&) = delete;
+
+    bool Prepared() const { return prepared_; }
+    sqlite3_stmt* Handle() const { return statement_; }
+
+private:
+    sqlite3_stmt* statement_ = nullptr;
+    bool prepared_;
+};
+
+// A column's value as the program's result tables give it: its text up to
+// the first zero byte; NULL gives the empty text.
+const char* ColumnText(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return text == nullptr ? "" : reinterpret_cast<const char*>(text);
+}
+
+// The length of a column's text up to its first zero byte.
+std::size_t ColumnTextLength(sqlite3_stmt* statement, int column, const char* text) {
+    const std::size_t bytes = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+    const void* zero = std::memchr(text, '\0', bytes);
+    return zero == nullptr ? bytes
+                           : static_cast<std::size_t>(static_cast<const char*>(zero) - text);
+}
+
+// Unscrambles a stored entry of length bytes into buffer (size bytes) as the
+// Entries dialog does: cut to the buffer, and ended at the first key byte,
+// whose unscrambled form is a zero byte. Returns the text's length.
+std::size_t UnscrambleStoredEntry(const char* stored, std::size_t length, char* buffer,
+                                  std::size_t size) {
+    if (length > size - 1) length = size - 1;
+    const void* key = std::memchr(stored, kScrambleKey, length);
+    if (key != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(key) - stored);
+    for (std::size_t i = 0; i < length; ++i)
+        buffer[i] = static_cast<char>(static_cast<unsigned char>(stored[i]) ^ kScrambleKey);
+    buffer[length] = '\0';
+    return length;
 }
 
 }  // namespace
@@ -237,4 +289,33 @@ StoreResult StoreReadEntry(const char* path, int record, JournalRecord& out) {
     CopyText(out.entry, sizeof out.entry, table.Cell(0, 3));
     ScrambleText(out.entry, out.entry);
     return StoreResult::Done;
+}
+
+StoreResult StoreReadAllEntries(const char* path, EntrySink& sink, int waitMs) {
+    Connection connection(path, Connection::Existing{});
+    if (!connection.Opened()) return StoreResult::OpenFailed;
+    if (waitMs > 0) sqlite3_busy_timeout(connection.Handle(), waitMs);
+    PreparedStatement statement(connection.Handle(), kReadAllEntriesStatement);
+    if (!statement.Prepared()) return StoreResult::StatementFailed;
+
+    static char date[kTextSize];
+    static char subject[kTextSize];
+    static char text[kEntrySize];
+    for (;;) {
+        const int step = sqlite3_step(statement.Handle());
+        if (step == SQLITE_DONE) return StoreResult::Done;
+        if (step != SQLITE_ROW) return StoreResult::StatementFailed;
+        sqlite3_stmt* row = statement.Handle();
+        int record = 0;
+        if (!ParseRecordNumber(ColumnText(row, 0), &record)) {
+            sink.LeftOut(ColumnText(row, 0));
+            continue;
+        }
+        CopyText(date, sizeof date, ColumnText(row, 1));
+        CopyText(subject, sizeof subject, ColumnText(row, 2));
+        const char* stored = ColumnText(row, 3);
+        const std::size_t length =
+            UnscrambleStoredEntry(stored, ColumnTextLength(row, 3, stored), text, sizeof text);
+        if (!sink.Add({record, date, subject, text, length})) return StoreResult::Done;
+    }
 }

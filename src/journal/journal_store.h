@@ -87,3 +87,36 @@ struct JournalRecord {
 // Reads record number record into out; NoSuchRecord when there is none (out
 // is then left as it was).
 StoreResult StoreReadEntry(const char* path, int record, JournalRecord& out);
+
+// One record as the program reads it, for the routines that go through the
+// whole journal: the date and subject as texts of at most kTextSize - 1
+// bytes, the entry unscrambled and cut to kEntrySize - 1 bytes. NULL values
+// are empty texts, and a text ends where the program's text ends: at a zero
+// byte, and at a stored key byte, which unscrambles to one.
+struct StoredEntry {
+    int record;
+    const char* date;
+    const char* subject;
+    const char* text;
+    std::size_t textLength;
+};
+
+// Receives the records one at a time; the texts are valid during the call.
+// Returning false stops the reading.
+class EntrySink {
+public:
+    virtual bool Add(const StoredEntry& entry) = 0;
+    // A row the program cannot show: its record number (as stored) is not a
+    // 32-bit number.
+    virtual void LeftOut(const char* storedNumber) = 0;
+
+protected:
+    ~EntrySink() = default;
+};
+
+extern const char kReadAllEntriesStatement[];
+
+// Every record, in record number order, read through one statement. A
+// missing file is not created. When another program holds the file locked,
+// waits up to waitMs milliseconds for it.
+StoreResult StoreReadAllEntries(const char* path, EntrySink& sink, int waitMs = 0);

@@ -2,6 +2,7 @@ list(APPEND LARKMOOR_CORE_SOURCES
   src/journal/text.cpp
   src/journal/codepage.cpp
   src/journal/codepage_tables.cpp
+  src/journal/refused_text.cpp
   src/journal/journal_store.cpp)
 list(APPEND LARKMOOR_WIN_SOURCES
   src/journal/clock.cpp

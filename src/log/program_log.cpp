@@ -7,16 +7,14 @@
 
 #include "journal/clock.h"
 #include "log/log_file.h"
+#include "shell/message_box.h"
 #include "shell/shell.h"
 
 namespace {
 
-char Timestamp[kTimestampSize];
+constexpr const char kLogWriteError[] = "Program log write error!";
 
-void ShowWriteError() {
-    MessageBoxA(MainWindow, "Program log write error!", "An unexpected error has occurred!",
-                MB_SYSTEMMODAL | MB_ICONERROR);
-}
+char Timestamp[kTimestampSize];
 
 // Cuts the log back to the given size (shortening a file needs no room).
 void CutLogBack(ULARGE_INTEGER size) {
@@ -52,14 +50,14 @@ void AppendLogLine() {
     }
     std::FILE* file = std::fopen(LogPath, "ab+");
     if (file == nullptr) {
-        ShowWriteError();
+        ShowFileError(kLogWriteError);
         return;
     }
     const bool written = WriteLogLineTo(file);
     // The line reaches the file when the stream is closed.
     if (std::fclose(file) == 0 && written) return;
     CutLogBack(size);
-    ShowWriteError();
+    ShowFileError(kLogWriteError);
 }
 
 void LogSessionStart() { LogEvent(kSessionStartText); }

@@ -14,9 +14,14 @@
 #include "log/log_file.h"
 #include "log/program_log.h"
 #include "resource.h"
+#include "shell/message_box.h"
 #include "shell/shell.h"
 
 namespace {
+
+constexpr const char kFolderNotOpened[] = "The log folder could not be opened.";
+constexpr const char kConfirmDelete[] = "Delete the program log? Its lines cannot be brought back.";
+constexpr const char kLogNotDeleted[] = "The program log could not be deleted.";
 
 struct FileCloser {
     std::FILE* file;
@@ -80,15 +85,15 @@ void EnableDelete(HWND dialog, bool enable) {
 void BrowseLogFolder(HWND dialog) {
     HINSTANCE result = ShellExecuteA(dialog, "open", DataFolder, nullptr, nullptr, SW_SHOWNORMAL);
     if (ShellOpenFailed(result))
-        MessageBoxA(dialog, "The log folder could not be opened.", "Notice", MB_ICONERROR);
+        ShowMessage(dialog, kNoticeCaption, kFolderNotOpened, MB_ICONERROR);
 }
 
 void DeleteLog(HWND dialog) {
-    if (MessageBoxA(dialog, "Delete the program log? Its lines cannot be brought back.", "Notice",
+    if (ShowMessage(dialog, kNoticeCaption, kConfirmDelete,
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     if (!DeleteFileA(LogPath) && GetFileAttributesA(LogPath) != INVALID_FILE_ATTRIBUTES) {
-        MessageBoxA(dialog, "The program log could not be deleted.", "Notice", MB_ICONERROR);
+        ShowMessage(dialog, kNoticeCaption, kLogNotDeleted, MB_ICONERROR);
         return;
     }
     SendMessageA(GetDlgItem(dialog, IDC_LOG_LIST), LB_RESETCONTENT, 0, 0);

@@ -7,10 +7,13 @@
 #include <new>
 #include <string>
 
+#include "journal/refused_text.h"
 #include "prompts/prompt_file.h"
 #include "prompts/prompts.h"
 #include "resource.h"
-#include "shell/paths.h"
+#include "shell/ansi_text.h"
+#include "shell/message_box.h"
+#include "shell/replace_file.h"
 #include "shell/shell.h"
 
 namespace {
@@ -18,9 +21,12 @@ namespace {
 // A larger file is refused rather than loaded into the field.
 constexpr long kMaxEditedFileSize = 16L * 1024 * 1024;
 
-// The new contents are written beside the prompts file under this name and
-// then moved over it, so that a failure part-way leaves the old file whole.
-constexpr char kNewFileSuffix[] = ".new";
+constexpr const char kTooLarge[] = "The prompts file is too large to edit here (more than 16 MB):";
+constexpr const char kNotRead[] = "The prompts file could not be read:";
+constexpr const char kNotSaved[] =
+    "The prompts could not be saved. The file is unchanged and your text is still in the "
+    "dialog. The file to be replaced:";
+constexpr const char kNoMemory[] = "There is not enough memory to edit the prompts.";
 
 enum class FileRead { Read, Missing, TooLarge, Failed };
 
@@ -43,40 +49,16 @@ FileRead ReadPromptsFile(std::string* bytes) {
     return result;
 }
 
-bool WriteAll(HANDLE file, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const std::size_t left = text.size() - done;
-        const DWORD part = left > 0x100000 ? 0x100000 : static_cast<DWORD>(left);
-        DWORD written = 0;
-        if (!WriteFile(file, text.data() + done, part, &written, nullptr) || written == 0)
-            return false;
-        done += written;
-    }
-    return true;
+bool WriteBytes(std::FILE* file, void* context) {
+    const std::string& bytes = *static_cast<const std::string*>(context);
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
 
-// Writes text as the new prompts file: first to a file of its own, flushed
-// to the disk, which then replaces the old one in a single move.
-bool WritePromptsFile(const std::string& text) {
-    // A read-only prompts file is left as it is, as it would be if it were
-    // written in place (a replacing move does not refuse it everywhere).
-    const DWORD attributes = GetFileAttributesA(PromptsPath);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        return false;
-    char newPath[kTextSize];
-    if (!JoinPath(newPath, sizeof newPath, PromptsPath, kNewFileSuffix)) return false;
-    HANDLE file = CreateFileA(newPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool written = WriteAll(file, text);
-    written = FlushFileBuffers(file) && written;
-    written = CloseHandle(file) && written;
-    if (written &&
-        MoveFileExA(newPath, PromptsPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileA(newPath);
-    return false;
+// Writes the new prompts file: a new file, flushed to the disk, replaces the
+// old one in a single move, so that a failure part-way leaves the old file
+// whole. A read-only prompts file is left as it is.
+bool WritePromptsFile(std::string* bytes) {
+    return ReplaceFileContents(PromptsPath, WriteBytes, bytes);
 }
 
 std::string FieldText(HWND field) {
@@ -97,9 +79,9 @@ void ShowPromptCount(HWND dialog) {
 }
 
 void ShowFileMessage(HWND owner, const char* what) {
-    char text[2 * kTextSize];
-    std::snprintf(text, sizeof text, "%s\n\n%s", what, PromptsPath);
-    MessageBoxA(owner, text, "Notice", MB_ICONEXCLAMATION);
+    char text[4 * kTextSize];
+    std::snprintf(text, sizeof text, "%s\n\n%s", what, Utf8FromAnsi(PromptsPath).c_str());
+    ShowMessage(owner, kNoticeCaption, text, MB_ICONEXCLAMATION);
 }
 
 // Fills the field from the prompts file. A missing file gives an empty field
@@ -113,11 +95,11 @@ void OnInitDialog(HWND dialog) {
     case FileRead::Missing:
         break;
     case FileRead::TooLarge:
-        ShowFileMessage(dialog, "The prompts file is too large to edit here (more than 16 MB):");
+        ShowFileMessage(dialog, kTooLarge);
         EndDialog(dialog, 0);
         return;
     case FileRead::Failed:
-        ShowFileMessage(dialog, "The prompts file could not be read:");
+        ShowFileMessage(dialog, kNotRead);
         EndDialog(dialog, 0);
         return;
     }
@@ -134,12 +116,22 @@ void OnInitDialog(HWND dialog) {
 }
 
 void OnOk(HWND dialog) {
-    const std::string text = FieldText(GetDlgItem(dialog, IDC_PROMPTS_TEXT));
-    if (!WritePromptsFile(text)) {
-        ShowFileMessage(dialog,
-                        "The prompts could not be saved. The file is unchanged and your text is "
-                        "still in the dialog. The file to be replaced:");
-        SetFocus(GetDlgItem(dialog, IDC_PROMPTS_TEXT));
+    HWND field = GetDlgItem(dialog, IDC_PROMPTS_TEXT);
+    ControlText text = ReadControlText(field);
+    if (!text.ansi.refused.empty()) {
+        // Nothing is saved; the first character at fault is selected.
+        const std::size_t position = FindFirstOf(text.typed, text.ansi.refused);
+        ShowMessage(dialog, kNoticeCaption,
+                    PromptsOutsideCharacterSetMessage(text.typed, text.ansi.refused),
+                    MB_ICONEXCLAMATION);
+        SetFocus(field);
+        SendMessageW(field, EM_SETSEL, position, position + 1);
+        SendMessageW(field, EM_SCROLLCARET, 0, 0);
+        return;
+    }
+    if (!WritePromptsFile(&text.ansi.bytes)) {
+        ShowFileMessage(dialog, kNotSaved);
+        SetFocus(field);
         return;
     }
     EndDialog(dialog, 0);
@@ -180,8 +172,7 @@ INT_PTR CALLBACK EditPromptsDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
     try {
         return HandleMessage(dialog, message, wParam);
     } catch (const std::bad_alloc&) {
-        MessageBoxA(dialog, "There is not enough memory to edit the prompts.", "Notice",
-                    MB_ICONEXCLAMATION);
+        ShowMessage(dialog, kNoticeCaption, kNoMemory, MB_ICONEXCLAMATION);
         if (message == WM_INITDIALOG) EndDialog(dialog, 0);
         return TRUE;
     }

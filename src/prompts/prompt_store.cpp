@@ -6,11 +6,15 @@
 #include "prompts/prompt_file.h"
 #include "prompts/prompts.h"
 #include "prompts/random.h"
+#include "shell/ansi_text.h"
+#include "shell/message_box.h"
 #include "shell/shell.h"
 
 HWND PromptList;
 
 namespace {
+
+constexpr const char kPromptsReadError[] = "Program quotes read error!";
 
 // Items that the list box cannot add are skipped without a message.
 void AddToPromptList(const char* prompt, void*) {
@@ -34,8 +38,7 @@ void LoadPrompts() {
     // Text mode: the C runtime reads CR LF as LF and stops at Ctrl+Z.
     std::FILE* file = std::fopen(PromptsPath, "rt");
     if (file == nullptr) {
-        MessageBoxA(MainWindow, "Program quotes read error!", "An unexpected error has occurred!",
-                    MB_SYSTEMMODAL | MB_ICONERROR);
+        ShowFileError(kPromptsReadError);
         return;
     }
     ReadPrompts(file, LineEnds::Translated, AddToPromptList, nullptr);
@@ -52,12 +55,10 @@ bool GetPromptText(WPARAM index, char* prompt) {
     WCHAR wide[kTextSize];
     const LRESULT got = SendMessageW(PromptList, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide));
     if (got < 0 || got > length) return false;
-    if (got == 0) return true;
-    if (WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(got), prompt,
-                            static_cast<int>(kTextSize) - 1, nullptr, nullptr) == 0) {
-        ClearText(prompt, kTextSize);
-        return false;
-    }
+    const TypedText text = ConvertToAnsi(std::u16string_view(
+        reinterpret_cast<const char16_t*>(wide), static_cast<std::size_t>(got)));
+    if (!text.refused.empty() || text.bytes.size() >= kTextSize) return false;
+    std::memcpy(prompt, text.bytes.data(), text.bytes.size());
     return true;
 }
 
@@ -67,7 +68,8 @@ void ReloadPrompts() {
     // cannot come again anyway, and LastPromptIndex then stays as it was.
     char shown[kTextSize];
     ClearText(shown, sizeof shown);
-    GetWindowTextA(PromptView, shown, sizeof shown);
+    const ControlText view = ReadControlText(PromptView);
+    if (view.ansi.refused.empty()) CopyAnsiText(view.ansi.bytes, shown, sizeof shown);
 
     SendMessageA(PromptList, LB_RESETCONTENT, 0, 0);
     LoadPrompts();

@@ -8,8 +8,13 @@
 #include "resource.h"
 #include "settings/password.h"
 #include "settings/settings.h"
+#include "shell/ansi_text.h"
+#include "shell/message_box.h"
 
 namespace {
+
+constexpr const char kPasswordChanged[] = "Your password has been changed.";
+constexpr const char kPasswordNotChanged[] = "The password was not changed.";
 
 // Puts the focus back on the field to correct, with its text selected.
 void FocusField(HWND dialog, int id) {
@@ -18,27 +23,47 @@ void FocusField(HWND dialog, int id) {
     SendMessageA(field, EM_SETSEL, 0, -1);
 }
 
+// Why the new password cannot be stored as typed, and the message that says
+// so (UTF-8).
+NewPasswordProblem CheckTypedPassword(const ControlText& typed, const char* password, char* message,
+                                      std::size_t size) {
+    NewPasswordProblem problem = NewPasswordProblem::OutsideCharacterSet;
+    std::u32string atFault = typed.ansi.refused;
+    if (atFault.empty()) {
+        problem = CheckNewPassword(password);
+        // The one character whose byte the settings file cannot hold, named
+        // as the user typed it.
+        if (problem != NewPasswordProblem::None && problem != NewPasswordProblem::Empty)
+            atFault = CharactersHoldingByte(typed.typed, EncodeAnsiCharacter, nullptr,
+                                            PasswordProblemByte(problem, password))
+                          .substr(0, 1);
+    }
+    DescribePasswordProblem(problem, password, DescribeCharacters(atFault).c_str(), message, size);
+    return problem;
+}
+
 // Returns true when the dialog may end.
 bool ChangePassword(HWND dialog) {
+    ControlText typedCurrent = ReadControlText(GetDlgItem(dialog, IDC_CURRENT_PASSWORD));
+    ControlText typedFresh = ReadControlText(GetDlgItem(dialog, IDC_NEW_PASSWORD));
     char current[kTextSize];
     char fresh[kTextSize];
-    ClearText(current, sizeof current);
-    ClearText(fresh, sizeof fresh);
-    GetDlgItemTextA(dialog, IDC_CURRENT_PASSWORD, current, sizeof current);
-    GetDlgItemTextA(dialog, IDC_NEW_PASSWORD, fresh, sizeof fresh);
+    CopyAnsiText(typedCurrent.ansi.bytes, current, sizeof current);
+    CopyAnsiText(typedFresh.ansi.bytes, fresh, sizeof fresh);
 
     bool done = false;
     char message[kTextSize];
-    if (current[0] == '\0') {
-        MessageBoxA(dialog, "Password required!", "Notice", MB_ICONWARNING);
+    if (typedCurrent.typed.empty()) {
+        ShowMessage(dialog, kNoticeCaption, kPasswordRequired, MB_ICONWARNING);
         FocusField(dialog, IDC_CURRENT_PASSWORD);
-    } else if (!MatchesStoredPassword(current, StoredPassword)) {
-        MessageBoxA(dialog, "Incorrect password!", "Notice", MB_ICONERROR);
+    } else if (!typedCurrent.ansi.refused.empty() ||
+               !MatchesStoredPassword(current, StoredPassword)) {
+        // A character the code page cannot hold is in no stored password.
+        ShowMessage(dialog, kNoticeCaption, kIncorrectPassword, MB_ICONERROR);
         FocusField(dialog, IDC_CURRENT_PASSWORD);
-    } else if (const NewPasswordProblem problem = CheckNewPassword(fresh);
-               problem != NewPasswordProblem::None) {
-        DescribePasswordProblem(problem, fresh, message, sizeof message);
-        MessageBoxA(dialog, message, "Notice", MB_ICONWARNING);
+    } else if (CheckTypedPassword(typedFresh, fresh, message, sizeof message) !=
+               NewPasswordProblem::None) {
+        ShowMessage(dialog, kNoticeCaption, message, MB_ICONWARNING);
         FocusField(dialog, IDC_NEW_PASSWORD);
     } else {
         char previous[kTextSize];
@@ -46,18 +71,20 @@ bool ChangePassword(HWND dialog) {
         ClearText(StoredPassword, sizeof StoredPassword);
         ScrambleText(fresh, StoredPassword);
         if (SaveSettings()) {
-            MessageBoxA(dialog, "Your password has been changed.", "Notice", MB_ICONINFORMATION);
+            ShowMessage(dialog, kNoticeCaption, kPasswordChanged, MB_ICONINFORMATION);
             done = true;
         } else {
             // The settings file still holds the old password: keep using it,
             // so that the next start asks for the same password as this run.
             std::memcpy(StoredPassword, previous, sizeof previous);
-            MessageBoxA(dialog, "The password was not changed.", "Notice", MB_ICONERROR);
+            ShowMessage(dialog, kNoticeCaption, kPasswordNotChanged, MB_ICONERROR);
         }
         ClearText(previous, sizeof previous);
     }
     ClearText(current, sizeof current);
     ClearText(fresh, sizeof fresh);
+    WipeControlText(&typedCurrent);
+    WipeControlText(&typedFresh);
     return done;
 }
 

@@ -1,29 +1,36 @@
 // The Login dialog: asks for the password at start-up (when automatic login
 // is off) and after every logout. It ends only on the right password; Cancel
 // and Escape ask the whole program to end.
-#include <cstring>
-
 #include "journal/text.h"
 #include "log/program_log.h"
 #include "resource.h"
 #include "settings/password.h"
 #include "settings/settings.h"
+#include "shell/ansi_text.h"
+#include "shell/message_box.h"
 
 namespace {
 
 // OK, Enter and the close box all come here.
 void CheckPassword(HWND dialog) {
-    char typed[kTextSize];
-    ClearText(typed, sizeof typed);
-    GetDlgItemTextA(dialog, IDC_PASSWORD, typed, sizeof typed);
-    if (typed[0] == '\0') {
-        MessageBoxA(dialog, "Password required!", "Notice", MB_ICONWARNING);
+    ControlText typed = ReadControlText(GetDlgItem(dialog, IDC_PASSWORD));
+    if (typed.typed.empty()) {
+        ShowMessage(dialog, kNoticeCaption, kPasswordRequired, MB_ICONWARNING);
         return;
     }
-    const bool right = MatchesStoredPassword(typed, StoredPassword);
-    ClearText(typed, sizeof typed);
+    // A password is stored as bytes of the code page, so one holding a
+    // character the code page cannot hold is wrong: it is never compared in
+    // an altered form (question marks, look-alikes).
+    bool right = false;
+    if (typed.ansi.refused.empty()) {
+        char password[kTextSize];
+        CopyAnsiText(typed.ansi.bytes, password, sizeof password);
+        right = MatchesStoredPassword(password, StoredPassword);
+        ClearText(password, sizeof password);
+    }
+    WipeControlText(&typed);
     if (!right) {
-        MessageBoxA(dialog, "Incorrect password!", "Notice", MB_ICONERROR);
+        ShowMessage(dialog, kNoticeCaption, kIncorrectPassword, MB_ICONERROR);
         // Written once the user has closed the box.
         if (LogEnabled == 1) LogIncorrectPassword();
         return;

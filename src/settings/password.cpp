@@ -5,19 +5,25 @@
 #include <cstring>
 
 #include "journal/text.h"
+#include "settings/settings_file.h"
 
 namespace {
 
 constexpr unsigned char kLineFeed = '\n';
 
+constexpr const char kEmptyPassword[] = "The new password must not be empty.";
+constexpr const char kPasswordOutsideCharacterSet[] =
+    "The new password contains %s, which this computer's character set cannot hold. Choose a "
+    "password without such characters.";
+constexpr const char kPasswordByteNotHeld[] =
+    "The new password cannot contain the character %s (code %d): the settings file cannot "
+    "hold it.";
+constexpr const char kPasswordFirstByteNotHeld[] =
+    "The new password cannot begin with the character %s (code %d): the settings file cannot "
+    "hold it there.";
+
 unsigned char Scrambled(unsigned char byte) {
     return static_cast<unsigned char>(byte ^ kScrambleKey);
-}
-
-// The bytes the reader of the settings numbers skips after the last number.
-bool IsSkippedBlank(unsigned char byte) {
-    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
-           byte == '\r';
 }
 
 }  // namespace
@@ -37,39 +43,48 @@ NewPasswordProblem CheckNewPassword(const char* password) {
     for (const char* p = password; *p != '\0'; ++p)
         if (Scrambled(static_cast<unsigned char>(*p)) == kLineFeed)
             return NewPasswordProblem::HoldsLineEnd;
-    if (IsSkippedBlank(Scrambled(static_cast<unsigned char>(password[0]))))
+    // The reader of the settings file skips blanks after the last number.
+    if (IsSettingsBlank(Scrambled(static_cast<unsigned char>(password[0]))))
         return NewPasswordProblem::BadFirstByte;
     return NewPasswordProblem::None;
 }
 
-void DescribePasswordProblem(NewPasswordProblem problem, const char* password, char* buffer,
-                             std::size_t size) {
+unsigned char PasswordProblemByte(NewPasswordProblem problem, const char* password) {
+    switch (problem) {
+    case NewPasswordProblem::HoldsScrambleKey:
+        return kScrambleKey;
+    case NewPasswordProblem::HoldsLineEnd:
+        return Scrambled(kLineFeed);
+    case NewPasswordProblem::BadFirstByte:
+        return static_cast<unsigned char>(password[0]);
+    case NewPasswordProblem::None:
+    case NewPasswordProblem::Empty:
+    case NewPasswordProblem::OutsideCharacterSet:
+        break;
+    }
+    return 0;
+}
+
+void DescribePasswordProblem(NewPasswordProblem problem, const char* password,
+                             const char* characters, char* buffer, std::size_t size) {
     if (size == 0) return;
-    const unsigned char lineEnd = Scrambled(kLineFeed);
+    const int code = PasswordProblemByte(problem, password);
     switch (problem) {
     case NewPasswordProblem::None:
         buffer[0] = '\0';
         break;
     case NewPasswordProblem::Empty:
-        std::snprintf(buffer, size, "The new password must not be empty.");
+        std::snprintf(buffer, size, "%s", kEmptyPassword);
+        break;
+    case NewPasswordProblem::OutsideCharacterSet:
+        std::snprintf(buffer, size, kPasswordOutsideCharacterSet, characters);
         break;
     case NewPasswordProblem::HoldsScrambleKey:
-        std::snprintf(buffer, size,
-                      "The new password cannot contain the character \"%c\" (code %d): "
-                      "the settings file cannot hold it.",
-                      static_cast<char>(kScrambleKey), kScrambleKey);
-        break;
     case NewPasswordProblem::HoldsLineEnd:
-        std::snprintf(buffer, size,
-                      "The new password cannot contain the character \"%c\" (code %d): "
-                      "the settings file cannot hold it.",
-                      static_cast<char>(lineEnd), lineEnd);
+        std::snprintf(buffer, size, kPasswordByteNotHeld, characters, code);
         break;
     case NewPasswordProblem::BadFirstByte:
-        std::snprintf(buffer, size,
-                      "The new password cannot begin with the character \"%c\" (code %d): "
-                      "the settings file cannot hold it there.",
-                      password[0], static_cast<unsigned char>(password[0]));
+        std::snprintf(buffer, size, kPasswordFirstByteNotHeld, characters, code);
         break;
     }
 }

@@ -5,6 +5,10 @@
 
 #include <cstddef>
 
+// The answers of the password checks (Login and Change password).
+constexpr const char kPasswordRequired[] = "Password required!";
+constexpr const char kIncorrectPassword[] = "Incorrect password!";
+
 // True when typed (at most kTextSize - 1 bytes) scrambles to exactly stored.
 // Letter case and every byte count.
 bool MatchesStoredPassword(const char* typed, const char* stored);
@@ -13,15 +17,23 @@ bool MatchesStoredPassword(const char* typed, const char* stored);
 enum class NewPasswordProblem {
     None,
     Empty,
-    HoldsScrambleKey,  // scrambles to a zero byte: the rest would be cut off
-    HoldsLineEnd,      // scrambles to a line feed: the password line would end there
-    BadFirstByte,      // scrambles to white space, which the reader skips
+    OutsideCharacterSet,  // holds characters that the code page cannot hold
+    HoldsScrambleKey,     // scrambles to a zero byte: the rest would be cut off
+    HoldsLineEnd,         // scrambles to a line feed: the password line would end there
+    BadFirstByte,         // scrambles to white space, which the reader skips
 };
 
-// The first reason, if any, why the new password would not read back from
-// the settings file exactly as it was typed.
+// The first reason, if any, why the new password (its bytes in the code
+// page) would not read back from the settings file exactly as it was typed.
 NewPasswordProblem CheckNewPassword(const char* password);
 
-// The message that tells the user why the new password was refused.
-void DescribePasswordProblem(NewPasswordProblem problem, const char* password, char* buffer,
-                             std::size_t size);
+// The byte that a problem of CheckNewPassword is about: the key byte, the
+// byte that scrambles to a line feed, or the password's first byte.
+unsigned char PasswordProblemByte(NewPasswordProblem problem, const char* password);
+
+// The message, in UTF-8, that tells the user why the new password was
+// refused. characters names the characters at fault as DescribeCharacters
+// does: those the code page cannot hold, or the one typed character whose
+// byte the settings file cannot hold.
+void DescribePasswordProblem(NewPasswordProblem problem, const char* password,
+                             const char* characters, char* buffer, std::size_t size);

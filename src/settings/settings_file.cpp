@@ -13,15 +13,16 @@ int LogEnabled;
 int AutoLogin;
 char StoredPassword[kTextSize];
 
-namespace {
-
-bool IsBlank(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+bool IsSettingsBlank(int byte) {
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
+           byte == '\r';
 }
+
+namespace {
 
 int SkipBlanks(std::FILE* file) {
     int c = std::getc(file);
-    while (c != EOF && IsBlank(c)) c = std::getc(file);
+    while (c != EOF && IsSettingsBlank(c)) c = std::getc(file);
     return c;
 }
 
@@ -49,7 +50,7 @@ bool ReadNumber(std::FILE* file, int* field, int* ender) {
     if (value < INT_MIN) value = INT_MIN;
     *field = static_cast<int>(value);
     *ender = c;
-    if (c != EOF && IsBlank(c)) c = SkipBlanks(file);
+    if (c != EOF && IsSettingsBlank(c)) c = SkipBlanks(file);
     if (c != EOF) std::ungetc(c, file);
     return true;
 }

@@ -21,6 +21,11 @@ extern char StoredPassword[kTextSize];  // scrambled form of the password
 
 constexpr const char kInitialPassword[] = "granite";
 
+// The blanks that the reader skips after each number, as the format "%d\n"
+// would: space, tab, line feed, vertical tab, form feed, carriage return.
+// A password whose scrambled form starts with one would not read back whole.
+bool IsSettingsBlank(int byte);
+
 // Sets every field to the settings of a first start.
 void ApplyDefaultSettings();
 

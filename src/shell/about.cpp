@@ -6,16 +6,21 @@
 
 #include "product.h"
 #include "resource.h"
+#include "shell/message_box.h"
 #include "shell/paths.h"
 #include "shell/shell.h"
 
 namespace {
 
+constexpr const char kWebPageNotOpened[] = "Are you online now?";
+constexpr const char kHelpFileNotOpened[] = "Unable to open program's help file";
+constexpr const char kHelpErrorCaption[] = "Error!";
+
 void OpenWebPage(HWND dialog) {
     HINSTANCE result =
         ShellExecuteA(dialog, "open", LARKMOOR_WEB_PAGE, "", "", SW_SHOWMAXIMIZED);
     if (ShellOpenFailed(result))
-        MessageBoxA(dialog, "Are you online now?", "Notice", MB_ICONERROR);
+        ShowMessage(dialog, kNoticeCaption, kWebPageNotOpened, MB_ICONERROR);
 }
 
 }  // namespace
@@ -60,5 +65,5 @@ void OpenHelpFile(HWND owner) {
         JoinPath(helpPath, sizeof helpPath, folder, kHelpFileName))
         result = ShellExecuteA(owner, "open", helpPath, "", ProgramFolder, SW_SHOWMAXIMIZED);
     if (ShellOpenFailed(result))
-        MessageBoxA(owner, "Unable to open program's help file", "Error!", MB_ICONERROR);
+        ShowMessage(owner, kHelpErrorCaption, kHelpFileNotOpened, MB_ICONERROR);
 }

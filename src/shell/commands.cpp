@@ -5,9 +5,13 @@
 #include "prompts/prompts.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "shell/message_box.h"
 #include "shell/shell.h"
 
 namespace {
+
+constexpr const char kDatabaseCompacted[] = "Database compacted.";
+constexpr const char kLoggedOut[] = "You have logged out.";
 
 void RunDialog(HWND owner, int templateId, DLGPROC procedure) {
     DialogBoxParamA(Instance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
@@ -23,11 +27,11 @@ void RunEntriesDialog(HWND owner, EntryMode mode) {
 
 void CompactDatabase(HWND owner) {
     if (CompactJournalDatabase())
-        MessageBoxA(owner, "Database compacted.", "Notice", MB_ICONINFORMATION);
+        ShowMessage(owner, kNoticeCaption, kDatabaseCompacted, MB_ICONINFORMATION);
 }
 
 void Logout(HWND owner) {
-    MessageBoxA(owner, "You have logged out.", "Notice", MB_ICONINFORMATION);
+    ShowMessage(owner, kNoticeCaption, kLoggedOut, MB_ICONINFORMATION);
     RunDialog(owner, IDD_LOGIN, LoginDlgProc);
 }
 

@@ -1,12 +1,17 @@
 // Larkmoor's entry point: registers the window class, turns a second copy
 // away, creates the main window and runs the one message loop.
 #include "resource.h"
+#include "shell/message_box.h"
 #include "shell/shell.h"
 
 namespace {
 
+constexpr const char kStartupFailed[] = "Larkmoor startup failed!";
+constexpr const char kAlreadyRunning[] = "An instance of this program is already running.";
+
 [[noreturn]] void FailStartup() {
-    MessageBoxA(nullptr, "Larkmoor startup failed!", nullptr, MB_ICONERROR);
+    // No caption: the system's "Error".
+    ShowMessage(nullptr, nullptr, kStartupFailed, MB_ICONERROR);
     ExitProcess(0);
 }
 
@@ -22,7 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The mutex is never released: this instance holds it until it ends.
     CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        MessageBoxA(nullptr, "An instance of this program is already running.", "Larkmoor Notice",
+        ShowMessage(nullptr, kLarkmoorNoticeCaption, kAlreadyRunning,
                     MB_SYSTEMMODAL | MB_ICONINFORMATION);
         HWND running = FindWindowA(kMainClassName, nullptr);
         ShowWindow(running, SW_RESTORE);

@@ -3,4 +3,7 @@ list(APPEND LARKMOOR_WIN_SOURCES
   src/shell/main_window.cpp
   src/shell/commands.cpp
   src/shell/startup_screen.cpp
-  src/shell/about.cpp)
+  src/shell/about.cpp
+  src/shell/message_box.cpp
+  src/shell/ansi_text.cpp
+  src/shell/replace_file_win32.cpp)

@@ -118,67 +118,71 @@ namespace {
 
 enum class Which { Settings, Log, Prompts };
 
+// A data file replaced by a folder of its name (with a file of the user's
+// in it), or made read-only.
 struct FileCase {
     const char* name;
     Which which;
+    bool folder;
 };
 
 const FileCase kFileCases[] = {
-    {"Settings", Which::Settings},
-    {"Log", Which::Log},
-    {"Prompts", Which::Prompts},
+    {"SettingsReplacedByAFolder", Which::Settings, true}, {"LogReplacedByAFolder", Which::Log, true},
+    {"PromptsReplacedByAFolder", Which::Prompts, true},   {"ReadOnlySettings", Which::Settings, false},
+    {"ReadOnlyLog", Which::Log, false},                   {"ReadOnlyPrompts", Which::Prompts, false},
 };
 
-std::string PathOf(Which which) {
-    return which == Which::Settings ? SettingsFile() : which == Which::Log ? LogFile() : PromptsFile();
-}
-
-class FileReplacedByFolderTest : public FileFaultTest, public ::testing::WithParamInterface<FileCase> {};
-
-class ReadOnlyFileTest : public FileFaultTest, public ::testing::WithParamInterface<FileCase> {
+class FileCaseTest : public FileFaultTest, public ::testing::WithParamInterface<FileCase> {
 protected:
     void TearDown() override {
-        const std::string path = PathOf(GetParam().which);
-        if (immutable_) SetImmutable(path, false);
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (immutable_) SetImmutable(Path(), false);
+        SetFileAttributesA(Path().c_str(), FILE_ATTRIBUTE_NORMAL);
         FileFaultTest::TearDown();
+    }
+    std::string Path() const {
+        const Which which = GetParam().which;
+        return which == Which::Settings ? SettingsFile() : which == Which::Log ? LogFile() : PromptsFile();
     }
     bool immutable_ = false;
 };
 
-// Opens View Program Log, checks its line count and whether it offers to
-// delete the log, and closes it.
-HWND OpenLogViewer(Larkmoor& program, HWND window, LRESULT lines) {
-    PostCommand(window, IDM_VIEW_LOG);
-    HWND dialog = program.WaitDialog("Larkmoor: View Program Log");
-    EXPECT_NE(dialog, nullptr);
-    if (dialog != nullptr) {
-        EXPECT_EQ(Send(GetDlgItem(dialog, IDC_LOG_LIST), LB_GETCOUNT), lines);
-    }
-    return dialog;
-}
-
 }  // namespace
 
-TEST_P(FileReplacedByFolderTest, TheProgramSaysSoAndTheFolderIsLeftAlone) {
+TEST_P(FileCaseTest, TheProgramSaysWhatFailedAndLeavesTheFileAlone) {
     const Which which = GetParam().which;
-    const std::string path = PathOf(which);
-    ASSERT_TRUE(DeleteFileA(path.c_str()));
-    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+    const bool folder = GetParam().folder;
+    const std::string path = Path();
     const std::string inside = path + "\\inside.txt";
-    ASSERT_TRUE(WriteFileBytes(inside, "Something of the user's own."));
+    if (folder) {
+        ASSERT_TRUE(DeleteFileA(path.c_str()));
+        ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+        ASSERT_TRUE(WriteFileBytes(inside, "Something of the user's own."));
+    } else {
+        // The settings and prompts files are replaced whole by a move, which
+        // Windows refuses over a read-only file and the program refuses
+        // itself everywhere: the attribute alone must do. The log is opened
+        // for appending, which root may do regardless: make it immutable too.
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+        if (which == Which::Log && RunningAsRoot()) {
+            ASSERT_TRUE(immutable_ = SetImmutable(path, true));
+        }
+    }
     const DataFiles before = TakeSnapshot();
 
     Larkmoor program;
     ASSERT_TRUE(program.Start());
-    // The initial settings apply (startup screen on) and cannot be saved.
-    ASSERT_TRUE(Answer(program, kErrorCaption,
-                       which == Which::Settings ? "Preferences file write error!"
-                       : which == Which::Log    ? "Program log write error!"
-                                                : "Program quotes read error!"));
+    // At start-up: the settings cannot be saved (the initial ones apply), the
+    // session's line cannot be written, the prompts cannot be read.
+    const char* atStart = which == Which::Log ? "Program log write error!"
+                          : !folder          ? nullptr
+                          : which == Which::Settings ? "Preferences file write error!"
+                                                     : "Program quotes read error!";
+    if (atStart != nullptr) {
+        ASSERT_TRUE(Answer(program, kErrorCaption, atStart));
+    }
     HWND window = program.WaitMainWindow();
     ASSERT_NE(window, nullptr) << OpenDialogs(program);
-    if (which == Which::Settings) {
+    if (which == Which::Settings && folder) {
         // Preferences still work for this run; saving them says it failed.
         PostCommand(window, IDM_PREFERENCES);
         HWND dialog = program.WaitDialog("Larkmoor Preferences");
@@ -187,84 +191,60 @@ TEST_P(FileReplacedByFolderTest, TheProgramSaysSoAndTheFolderIsLeftAlone) {
         ASSERT_TRUE(Answer(program, kErrorCaption, "Preferences file write error!"));
         ASSERT_TRUE(WaitGone(dialog));
     } else if (which == Which::Log) {
-        // The viewer shows nothing and cannot delete the folder.
-        HWND dialog = OpenLogViewer(program, window, 0);
+        // The viewer shows the lines (none from a folder), and cannot delete them.
+        PostCommand(window, IDM_VIEW_LOG);
+        HWND dialog = program.WaitDialog("Larkmoor: View Program Log");
         ASSERT_NE(dialog, nullptr);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_DELETE_LOG)));
+        HWND list = GetDlgItem(dialog, IDC_LOG_LIST);
+        EXPECT_EQ(Send(list, LB_GETCOUNT), folder ? 0 : 2);
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_DELETE_LOG)) != FALSE, !folder);
+        if (!folder) {
+            PostClick(dialog, IDC_DELETE_LOG);
+            ASSERT_TRUE(Answer(program, "Notice", "Delete the program log? Its lines cannot be brought back.", IDYES));
+            ASSERT_TRUE(Answer(program, "Notice", "The program log could not be deleted."));
+            EXPECT_EQ(Send(list, LB_GETCOUNT), 2);
+        }
         PostClick(dialog, IDOK);
         ASSERT_TRUE(WaitGone(dialog));
-    } else {
+    } else if (which == Which::Prompts && folder) {
         // No prompt to show, none to pick, and nothing to edit.
         EXPECT_EQ(TextOf(PromptView(window)), "");
         PostCommand(window, IDM_GET_PROMPT);
         PostCommand(window, IDM_EDIT_PROMPTS);
         EXPECT_EQ(AnswerBox(program, "Notice").rfind("The prompts file could not be read:", 0), 0u);
         EXPECT_EQ(TextOf(PromptView(window)), "");
+    } else if (which == Which::Prompts) {
+        Cancel(EditPromptsRefused(program, window, "A new prompt for a read-only file"));
     }
+    if (!folder) {
+        EXPECT_NE(TextOf(PromptView(window)), "") << "the prompts were read";
+    }
+    // Leaving: the session's end line and the settings.
     ExitAnswering(program, window, which == Which::Prompts ? 0 : 1);
 
-    EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    EXPECT_EQ(ReadFileBytes(inside), "Something of the user's own.");
     const DataFiles after = TakeSnapshot();
+    ExpectSame(after.database, before.database, "the database");
     if (which != Which::Settings) ExpectSame(after.settings, before.settings, "settings");
-    if (which != Which::Log) {
+    if (which != Which::Prompts) ExpectSame(after.prompts, before.prompts, "prompts");
+    if (which == Which::Log) {
+        ExpectSame(after.log, before.log, "the log");
+    } else if (folder) {
         // The session's two lines (and the Preferences line), after the lines of before.
         EXPECT_EQ(after.log.compare(0, before.log.size(), before.log), 0) << after.log;
         EXPECT_EQ(oracle::LinesOf(after.log).size(),
                   oracle::LinesOf(before.log).size() + (which == Which::Settings ? 3 : 2));
     }
-    if (which != Which::Prompts) ExpectSame(after.prompts, before.prompts, "prompts");
-    ExpectSame(after.database, before.database, "the database");
-    EXPECT_FALSE(PathExists(SettingsFile() + ".new"));
-}
-
-TEST_P(ReadOnlyFileTest, ReadOnlyFileIsReadButNeverChanged) {
-    const Which which = GetParam().which;
-    const std::string path = PathOf(which);
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    // The settings and prompts files are replaced whole by a move, which
-    // Windows refuses over a read-only file and the program refuses itself
-    // everywhere: the attribute alone must do. The log is opened for
-    // appending, which root may do regardless: make it immutable too.
-    if (which == Which::Log && RunningAsRoot()) {
-        ASSERT_TRUE(immutable_ = SetImmutable(path, true));
+    if (folder) {
+        EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+        EXPECT_EQ(ReadFileBytes(inside), "Something of the user's own.");
+    } else if (which != Which::Log) {
+        ExpectSame(ReadFileBytes(path), which == Which::Settings ? before.settings : before.prompts,
+                   "the read-only file");
     }
-    const DataFiles before = TakeSnapshot();
-
-    Larkmoor program;
-    ASSERT_TRUE(program.Start());
-    if (which == Which::Log) {
-        ASSERT_TRUE(Answer(program, kErrorCaption, "Program log write error!"));
-    }
-    HWND window = program.WaitMainWindow();
-    ASSERT_NE(window, nullptr) << OpenDialogs(program);
-    EXPECT_NE(TextOf(PromptView(window)), "") << "the prompts were read";
-    if (which == Which::Prompts) Cancel(EditPromptsRefused(program, window, "A new prompt for a read-only file"));
-    if (which == Which::Log) {
-        // The viewer shows the lines, and cannot delete the log.
-        HWND dialog = OpenLogViewer(program, window, 2);
-        ASSERT_NE(dialog, nullptr);
-        PostClick(dialog, IDC_DELETE_LOG);
-        ASSERT_TRUE(Answer(program, "Notice", "Delete the program log? Its lines cannot be brought back.", IDYES));
-        ASSERT_TRUE(Answer(program, "Notice", "The program log could not be deleted."));
-        EXPECT_EQ(Send(GetDlgItem(dialog, IDC_LOG_LIST), LB_GETCOUNT), 2);
-        PostClick(dialog, IDOK);
-        ASSERT_TRUE(WaitGone(dialog));
-    }
-    // Leaving: the session's end line, and the settings.
-    ExitAnswering(program, window, which == Which::Prompts ? 0 : 1);
-
-    const DataFiles after = TakeSnapshot();
-    ExpectSame(after.database, before.database, "the database");
-    ExpectSame(ReadFileBytes(path),
-               which == Which::Settings ? before.settings : which == Which::Log ? before.log : before.prompts,
-               "the read-only file");
     EXPECT_FALSE(PathExists(path + ".new"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, FileReplacedByFolderTest, ::testing::ValuesIn(kFileCases),
-                         [](const ::testing::TestParamInfo<FileCase>& c) { return std::string(c.param.name); });
-INSTANTIATE_TEST_SUITE_P(Files, ReadOnlyFileTest, ::testing::ValuesIn(kFileCases),
+INSTANTIATE_TEST_SUITE_P(Files, FileCaseTest, ::testing::ValuesIn(kFileCases),
                          [](const ::testing::TestParamInfo<FileCase>& c) { return std::string(c.param.name); });
 
 namespace {

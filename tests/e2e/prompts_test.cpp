@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "journal/codepage.h"
 #include "resource.h"
 #include "support/driver.h"
 
@@ -171,9 +172,9 @@ TEST_F(PromptsTest, LogOfAMillionLinesInViewProgramLog) {
     const LRESULT count = Send(list, LB_GETCOUNT);
     ASSERT_EQ(count, 10001);
     auto item = [list](LRESULT index) {
-        WCHAR wide[1024] = {};
+        char16_t wide[1024] = {};
         Send(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide));
-        return Utf8(wide);
+        return Utf8FromUtf16(wide);
     };
     EXPECT_EQ(item(0), "(990001 older lines are not shown)");
     EXPECT_EQ(item(count - 2) + "\n", std::string(line));  // the last line written above

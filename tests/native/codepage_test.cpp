@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <random>
 #include <string>
 
 #include "journal/codepage.h"
@@ -115,3 +116,36 @@ TEST(DescribeCharacters, NamesTheFirstFewAsTypedAndCountsTheRest) {
 }
 
 }  // namespace
+
+// The fast paths of the case-blind search (one memchr per form of the first
+// letter, then a scan where that letter is frequent) against the plain rule:
+// the first position where every folded byte equals the folded pattern.
+TEST(CaseBlindMatcher, FindsWhatFoldingEveryByteFinds) {
+    std::mt19937 random(5);
+    const std::string letters[] = {"eE", "aEe\xc9\xe9 x", "\xdd\x49i\xfd", "q"};
+    for (int page : {1250, 1252, 1254}) {
+        const CodePage& table = *FindCodePage(page);
+        for (int round = 0; round < 400; ++round) {
+            const std::string& alphabet = letters[round % 4];
+            auto pick = [&](std::size_t count) {
+                std::string text;
+                for (std::size_t i = 0; i < count; ++i)
+                    text += alphabet[random() % alphabet.size()];
+                return text;
+            };
+            const std::string text = pick(random() % 600);
+            const std::string pattern = pick(1 + random() % 4);
+            std::size_t expected = std::string::npos;
+            for (std::size_t at = 0;
+                 at + pattern.size() <= text.size() && expected == std::string::npos; ++at) {
+                std::size_t k = 0;
+                while (k < pattern.size() &&
+                       LowerByte(table, text[at + k]) == LowerByte(table, pattern[k]))
+                    ++k;
+                if (k == pattern.size()) expected = at;
+            }
+            EXPECT_EQ(CaseBlindMatcher(table, pattern).Find(text), expected)
+                << page << " [" << pattern << "] in [" << text << "]";
+        }
+    }
+}

@@ -342,71 +342,58 @@ TEST_F(JournalStoreTest, ValuesWrittenByAnotherProgramAreCutOrEmptiedSafely) {
     EXPECT_STREQ(Read(-5)->entry, "neg");
 }
 
-TEST_F(JournalStoreTest, AFileThatIsNotADatabaseFailsEveryStatementAndStaysAsItWas) {
-    const std::string garbage(4096, 'x');
-    { std::ofstream(path_, std::ios::binary) << garbage; }
-    RecordingSink sink;
-    EXPECT_EQ(Insert("Subject", "text"), StoreResult::StatementFailed);
-    EXPECT_EQ(Update(1, "Subject", "text"), StoreResult::StatementFailed);
-    EXPECT_EQ(StoreDeleteEntry(Path(), 1), StoreResult::StatementFailed);
-    EXPECT_EQ(StoreListSubjects(Path(), sink), StoreResult::StatementFailed);
-    EXPECT_EQ(StoreSearchSubjects(Path(), "Sub", sink), StoreResult::StatementFailed);
-    EXPECT_EQ(StoreCompact(Path()), StoreResult::StatementFailed);
-    Read(1, StoreResult::StatementFailed);
-    EXPECT_EQ(sink.begins, 0);
-    EXPECT_EQ(FileBytes(path_), garbage);
-}
-
-TEST_F(JournalStoreTest, ADatabaseWithoutTheTableFailsEveryStatement) {
-    {
-        SideDb other(path_);
-        ASSERT_EQ(other.Exec("CREATE TABLE something (x)"), "");
-    }
-    RecordingSink sink;
-    EXPECT_EQ(Insert("Subject", "text"), StoreResult::StatementFailed);
-    EXPECT_EQ(Update(1, "Subject", "text"), StoreResult::StatementFailed);
-    EXPECT_EQ(StoreDeleteEntry(Path(), 1), StoreResult::StatementFailed);
-    EXPECT_EQ(StoreListSubjects(Path(), sink), StoreResult::StatementFailed);
-    EXPECT_EQ(StoreSearchSubjects(Path(), "Sub", sink), StoreResult::StatementFailed);
-    Read(1, StoreResult::StatementFailed);
-    EXPECT_EQ(StoreCompact(Path()), StoreResult::Done);  // VACUUM needs no table
-}
-
-TEST_F(JournalStoreTest, ALockedDatabaseFailsEveryWriteAndLosesNothing) {
-    CreateJournal();
-    ASSERT_EQ(Insert("Kept subject", "kept text", "2001-01-01 01:01:01"), StoreResult::Done);
-    const std::string before = FileBytes(path_);
-    {
-        SideDb other(path_);
-        ASSERT_EQ(other.Exec("BEGIN EXCLUSIVE"), "");
+// A file that is not a database, a database without the table, one that
+// another program holds locked, and one that cannot be opened: every routine
+// fails and says how, lists nothing, and the file stays byte for byte.
+TEST_F(JournalStoreTest, EveryRoutineFailsOnASpoiltLockedOrMissingFileAndChangesNothing) {
+    enum class Spoilt { NotADatabase, NoTable, Locked, CannotBeOpened };
+    for (Spoilt how : {Spoilt::NotADatabase, Spoilt::NoTable, Spoilt::Locked, Spoilt::CannotBeOpened}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        std::remove(path_.c_str());
+        std::string path = path_;
+        auto other = std::make_unique<SideDb>(path_);
+        if (how == Spoilt::NotADatabase) {
+            other.reset();
+            std::ofstream(path_, std::ios::binary) << std::string(4096, 'x');
+        } else if (how == Spoilt::NoTable) {
+            ASSERT_EQ(other->Exec("CREATE TABLE something (x)"), "");
+        } else if (how == Spoilt::Locked) {
+            CreateJournal();
+            ASSERT_EQ(Insert("Kept subject", "kept text", "2001-01-01 01:01:01"), StoreResult::Done);
+            ASSERT_EQ(other->Exec("BEGIN EXCLUSIVE"), "");
+        } else {
+            path = folder_ + "/no such folder/larkmoor.3db";
+        }
+        const std::string before = FileBytes(path_);
+        // What each routine gives: a file that cannot be opened is told apart
+        // from a statement that failed; VACUUM needs no table.
+        const StoreResult failed =
+            how == Spoilt::CannotBeOpened ? StoreResult::OpenFailed : StoreResult::StatementFailed;
+        const char* at = path.c_str();
         RecordingSink sink;
-        EXPECT_EQ(Insert("New", "new text"), StoreResult::StatementFailed);
-        EXPECT_EQ(Update(1, "Changed", "changed text"), StoreResult::StatementFailed);
-        EXPECT_EQ(StoreDeleteEntry(Path(), 1), StoreResult::StatementFailed);
-        EXPECT_EQ(StoreCompact(Path()), StoreResult::StatementFailed);
-        EXPECT_EQ(StoreListSubjects(Path(), sink), StoreResult::StatementFailed);
-        Read(1, StoreResult::StatementFailed);
-        ASSERT_EQ(other.Exec("COMMIT"), "");
+        JournalRecord shown;
+        EXPECT_EQ(StoreInsertEntry(at, "d", "s", "e"), failed);
+        EXPECT_EQ(StoreUpdateEntry(at, 1, "d", "s", "e"), failed);
+        EXPECT_EQ(StoreDeleteEntry(at, 1), failed);
+        EXPECT_EQ(StoreListSubjects(at, sink), failed);
+        EXPECT_EQ(StoreSearchSubjects(at, "Sub", sink), failed);
+        EXPECT_EQ(StoreReadEntry(at, 1, shown), failed);
+        EXPECT_EQ(StoreCompact(at), how == Spoilt::NoTable ? StoreResult::Done : failed);
+        EXPECT_EQ(sink.begins, 0);
+        if (how != Spoilt::NoTable) {
+            EXPECT_EQ(FileBytes(path_), before);
+        }
+        if (how == Spoilt::CannotBeOpened) {
+            EXPECT_EQ(StoreCreateTable(at), StoreResult::OpenFailed);
+        }
+        if (how == Spoilt::Locked) {
+            ASSERT_EQ(other->Exec("COMMIT"), "");
+            EXPECT_EQ(Listed(), (std::vector<Line>{{1, "Kept subject"}}));
+            const auto kept = Read(1);
+            EXPECT_STREQ(kept->date, "2001-01-01 01:01:01");
+            EXPECT_STREQ(kept->entry, "kept text");
+        }
     }
-    EXPECT_EQ(FileBytes(path_), before);
-    EXPECT_EQ(Listed(), (std::vector<Line>{{1, "Kept subject"}}));
-    const auto shown = Read(1);
-    EXPECT_STREQ(shown->date, "2001-01-01 01:01:01");
-    EXPECT_STREQ(shown->entry, "kept text");
-}
-
-TEST_F(JournalStoreTest, AFileThatCannotBeOpenedIsToldApartFromAFailedStatement) {
-    const std::string missing = folder_ + "/no such folder/larkmoor.3db";
-    RecordingSink sink;
-    JournalRecord shown;
-    EXPECT_EQ(StoreCreateTable(missing.c_str()), StoreResult::OpenFailed);
-    EXPECT_EQ(StoreCompact(missing.c_str()), StoreResult::OpenFailed);
-    EXPECT_EQ(StoreInsertEntry(missing.c_str(), "d", "s", "e"), StoreResult::OpenFailed);
-    EXPECT_EQ(StoreUpdateEntry(missing.c_str(), 1, "d", "s", "e"), StoreResult::OpenFailed);
-    EXPECT_EQ(StoreDeleteEntry(missing.c_str(), 1), StoreResult::OpenFailed);
-    EXPECT_EQ(StoreListSubjects(missing.c_str(), sink), StoreResult::OpenFailed);
-    EXPECT_EQ(StoreSearchSubjects(missing.c_str(), "abc", sink), StoreResult::OpenFailed);
-    EXPECT_EQ(StoreReadEntry(missing.c_str(), 1, shown), StoreResult::OpenFailed);
 }
 
 TEST_F(JournalStoreTest, CompactKeepsEveryRecord) {

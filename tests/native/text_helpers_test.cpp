@@ -46,8 +46,9 @@ TEST(ScrambleText, XorsEveryByteWithTheKeyAndWritesNoTerminator) {
         for (unsigned char byte : text) expected += static_cast<char>(byte ^ 0xA5);
         EXPECT_EQ(std::string(buffer.data(), text.size()), expected);
         EXPECT_EQ(buffer[text.size()], '#') << "nothing written past the last copied byte";
+        const std::string once(buffer.data(), text.size());
         std::array<char, 64> back{};
-        ScrambleText(buffer.data(), back.data());
+        ScrambleText(once.c_str(), back.data());
         EXPECT_EQ(std::string(back.data()), text.substr(0, text.find('\xA5')));
         std::string inPlace = text;
         ScrambleText(&inPlace[0], &inPlace[0]);

@@ -3,6 +3,7 @@
 
 #include <shlwapi.h>
 
+#include "journal/codepage.h"
 #include "resource.h"
 
 namespace e2e {
@@ -116,6 +117,16 @@ std::string TextOf(HWND window) {
     return Narrow(WideTextOf(window));
 }
 
+std::string TextUtf8(HWND window) {
+    const std::wstring wide = WideTextOf(window);
+    return Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
+}
+
+void SetTextUtf8(HWND window, const std::string& text) {
+    const std::u16string wide = Utf16FromUtf8(text);
+    Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
 std::string Field(HWND dialog, int id) {
     return TextOf(GetDlgItem(dialog, id));
 }
@@ -131,7 +142,7 @@ void SetField(HWND dialog, int id, const std::string& text) {
 }
 
 std::string MessageBoxText(HWND box) {
-    return TextOf(GetDlgItem(box, 0xFFFF));
+    return TextUtf8(GetDlgItem(box, 0xFFFF));
 }
 
 void PostClick(HWND dialog, int id) {
@@ -196,12 +207,18 @@ Larkmoor::~Larkmoor() {
 }
 
 bool Larkmoor::Start(const std::string& workingFolder) {
-    const std::string folder = workingFolder.empty() ? ProgramFolderPath() : workingFolder;
-    std::string command = "\"" + ProgramFolderPath() + "\\larkmoor.exe\"";
-    STARTUPINFOA startup = {};
+    WCHAR programFolder[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, programFolder, MAX_PATH);
+    PathRemoveFileSpecW(programFolder);
+    PathAppendW(programFolder, L"program");
+    const std::u16string program(reinterpret_cast<const char16_t*>(programFolder));
+    const std::u16string folder = workingFolder.empty() ? program : Utf16FromUtf8(workingFolder);
+    std::u16string command = u"\"" + program + u"\\larkmoor.exe\"";
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &startup, &info_) != 0;
+    return CreateProcessW(nullptr, reinterpret_cast<WCHAR*>(&command[0]), nullptr, nullptr, FALSE,
+                          0, nullptr, reinterpret_cast<const WCHAR*>(folder.c_str()), &startup,
+                          &info_) != 0;
 }
 
 HWND Larkmoor::WaitMainWindow(DWORD timeoutMs) {
@@ -259,11 +276,11 @@ std::string AnswerBox(Larkmoor& program, const std::string& caption, int button,
                       DWORD timeoutMs) {
     HWND box = program.WaitDialog(caption, timeoutMs);
     if (box == nullptr) return "(no box)";
-    const std::wstring text = WideTextOf(GetDlgItem(box, 0xFFFF));
-    RecordBox(Utf8(WideTextOf(box)), Utf8(text));
+    const std::string text = MessageBoxText(box);
+    RecordBox(TextUtf8(box), text);
     PostClick(box, button);
     EXPECT_TRUE(WaitGone(box)) << "the box \"" << caption << "\" stayed";
-    return Narrow(text);
+    return text;
 }
 
 bool Answer(Larkmoor& program, const std::string& caption, const std::string& text, int button,
@@ -407,6 +424,27 @@ std::string RunShell(const std::string& script, DWORD timeoutMs) {
     DeleteFileA(input.c_str());
     DeleteFileA(output.c_str());
     return text.substr(0, text.find(kEndMarker));
+}
+
+DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string command = commandLine;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+        return static_cast<DWORD>(-1);
+    }
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        ADD_FAILURE() << commandLine << " did not end in time";
+    TerminateProcess(process.hProcess, code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return code;
 }
 
 bool CanMount() {

@@ -55,7 +55,11 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::string TextOf(HWND window);
 std::string Field(HWND dialog, int id);
 void SetField(HWND dialog, int id, const std::string& text);
-// The text of a message box (its static text control).
+// A window's text read in UTF-16, as UTF-8, and the reverse: text as the user
+// types it, whatever the code page of either process.
+std::string TextUtf8(HWND window);
+void SetTextUtf8(HWND window, const std::string& text);
+// The text of a message box (its static text control), in UTF-8.
 std::string MessageBoxText(HWND box);
 // Posts the command a click on the button would send, without waiting.
 void PostClick(HWND dialog, int id);
@@ -89,7 +93,7 @@ std::vector<DialogWindow> ProcessDialogs(DWORD processId);
 class Larkmoor {
 public:
     ~Larkmoor();
-    // Starts larkmoor.exe with workingFolder as its current folder
+    // Starts larkmoor.exe with workingFolder (UTF-8) as its current folder
     // (the program folder when empty).
     bool Start(const std::string& workingFolder = std::string());
     // The visible main window of this process, or null after the timeout.
@@ -108,8 +112,8 @@ private:
 // Starts the program and waits for its main window (no login expected).
 HWND StartQuiet(Larkmoor& program, const std::string& workingFolder = std::string());
 // Waits for a box with this caption, presses the button, waits until it has
-// gone and gives its text ("(no box)" when none came). Every box answered
-// here is recorded for the help file's check.
+// gone and gives its text in UTF-8 ("(no box)" when none came). Every box
+// answered here is recorded for the help file's check.
 std::string AnswerBox(Larkmoor& program, const std::string& caption, int button = IDOK,
                       DWORD timeoutMs = kWaitMs);
 // The same, checking the text; false when no such box came.
@@ -153,6 +157,9 @@ std::string UnixPath(const std::string& windowsPath);
 // standard output and error), then a line "status N" with its exit status.
 // Fails the test when the script does not end in time.
 std::string RunShell(const std::string& script, DWORD timeoutMs = kStartMs);
+// Runs a Windows program (a command line) and waits for it; returns its exit
+// code, or a failure of the test and -1 when it does not start or end in time.
+DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs = kStartMs);
 // True when Linux commands can run here and mounting is allowed.
 bool CanMount();
 // Makes a folder read-only for everyone, root included, by mounting it over

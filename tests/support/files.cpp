@@ -27,7 +27,9 @@ void RemoveTree(const std::string& folder) {
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
+            // A name the code page cannot hold is reached by its short form.
+            const std::string name =
+                found.cAlternateFileName[0] != '\0' ? found.cAlternateFileName : found.cFileName;
             if (name == "." || name == "..") continue;
             const std::string path = folder + "\\" + name;
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -78,18 +80,6 @@ void WriteSettingsFile(int left, int top, int width, int height, int startup, in
     CreateDirectoryA(DataFolderPath().c_str(), nullptr);
     WriteFileBytes(DataFolderPath() + kSettingsFileName,
                    oracle::SettingsFile(left, top, width, height, startup, log, autoLogin, password));
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int size = static_cast<int>(text.size());
-    std::string bytes(
-        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0,
-                                                     nullptr, nullptr)),
-        '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &bytes[0], static_cast<int>(bytes.size()),
-                        nullptr, nullptr);
-    return bytes;
 }
 
 void RecordBox(const std::string& captionUtf8, const std::string& textUtf8) {

@@ -21,8 +21,6 @@ bool PathExists(const std::string& path);
 void WriteSettingsFile(int left, int top, int width, int height, int startup, int log,
                        int autoLogin, const std::string& password = "granite");
 
-// UTF-8 of a UTF-16 text.
-std::string Utf8(const std::wstring& text);
 // Adds a message box the tests saw to the file named by LARKMOOR_BOXES (one
 // line each: caption, a tab, the text; backslashes, tabs and line ends
 // written as \\, \t, \r and \n), so that the help file's check can find each

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "journal/codepage.h"
 #include "journal/text.h"
 #include "resource.h"
 #include "shell/paths.h"
@@ -30,12 +31,6 @@ bool IsOwnDialog(HWND window) {
                            GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(procedure), &module);
     return module == GetModuleHandleA(nullptr);
-}
-
-std::wstring WideText(HWND window) {
-    WCHAR text[4096] = {};
-    GetWindowTextW(window, text, 4096);
-    return text;
 }
 
 bool IsDialogClass(HWND window) {
@@ -91,8 +86,8 @@ void CALLBACK MessageBoxAnswerer::Answer(HWND, UINT, UINT_PTR timer, DWORD) {
     PendingBox = nullptr;
     if (self == nullptr || box == nullptr || !IsWindow(box)) return;
     SeenBox seen;
-    seen.caption = WindowText(box);
-    seen.text = ItemText(box, 0xFFFF);
+    seen.caption = WindowTextUtf8(box);
+    seen.text = WindowTextUtf8(GetDlgItem(box, 0xFFFF));
     seen.owner = GetWindow(box, GW_OWNER);
     seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     seen.yesNo = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr;
@@ -103,7 +98,7 @@ void CALLBACK MessageBoxAnswerer::Answer(HWND, UINT, UINT_PTR timer, DWORD) {
     }
     seen.answer = answer;
     self->boxes_.push_back(seen);
-    RecordBox(Utf8(WideText(box)), Utf8(WideText(GetDlgItem(box, 0xFFFF))));
+    RecordBox(seen.caption, seen.text);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
 }
 
@@ -128,6 +123,19 @@ std::string WindowText(HWND window) {
 
 std::string ItemText(HWND dialog, int id) {
     return WindowText(GetDlgItem(dialog, id));
+}
+
+std::string WindowTextUtf8(HWND window) {
+    std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, u'\0');
+    const int got =
+        GetWindowTextW(window, reinterpret_cast<WCHAR*>(&text[0]), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return Utf8FromUtf16(text);
+}
+
+void SetWindowTextUtf8(HWND window, const std::string& text) {
+    const std::u16string wide = Utf16FromUtf8(text);
+    SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner) {

@@ -13,7 +13,7 @@
 
 #include "support/files.h"
 
-// One message box seen by the answerer.
+// One message box seen by the answerer; caption and text in UTF-8.
 struct SeenBox {
     std::string caption;
     std::string text;
@@ -51,6 +51,10 @@ void PrepareTestPaths();
 
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
+// A window's text read in UTF-16, as UTF-8, and the reverse: text as the user
+// types it, whatever the code page.
+std::string WindowTextUtf8(HWND window);
+void SetWindowTextUtf8(HWND window, const std::string& text);
 
 // Opens a dialog modeless from the real template with the real procedure.
 HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner = nullptr);

@@ -56,23 +56,23 @@ TEST_F(ChangePasswordDialogTest, RefusesWithAMessageThatSaysWhy) {
         {"granite ", "new one", "Incorrect password!", IDC_CURRENT_PASSWORD},
         {"granite", "", "The new password must not be empty.", IDC_NEW_PASSWORD},
         {"granite", "yen\xA5",
-         "The new password cannot contain the character \"\xA5\" (code 165): "
+         "The new password cannot contain the character \"\xC2\xA5\" (code 165): "
          "the settings file cannot hold it.",
          IDC_NEW_PASSWORD},
         {"granite", "mac\xAFron",
-         "The new password cannot contain the character \"\xAF\" "
+         "The new password cannot contain the character \"\xC2\xAF\" "
          "(code 175): the settings file cannot hold it.",
          IDC_NEW_PASSWORD},
         {"granite",
          "\x85"
          "dots",
-         "The new password cannot begin with the character \"\x85\" "
+         "The new password cannot begin with the character \"\xE2\x80\xA6\" "
          "(code 133): the settings file cannot hold it there.",
          IDC_NEW_PASSWORD},
         {"granite",
          "\xA9"
          "copy",
-         "The new password cannot begin with the character \"\xA9\" "
+         "The new password cannot begin with the character \"\xC2\xA9\" "
          "(code 169): the settings file cannot hold it there.",
          IDC_NEW_PASSWORD},
     };

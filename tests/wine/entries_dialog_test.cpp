@@ -35,7 +35,7 @@ constexpr const char kNotDeletedRecordGone[] =
     "The entry was not deleted: its record is no longer in the journal (another program may "
     "have deleted it).";
 constexpr const char kKeyByteRefused[] =
-    "The Journal Entry contains the character \xA5, which the journal cannot store. "
+    "The Journal Entry contains the character \"\xC2\xA5\", which the journal cannot store. "
     "Remove it and save again.";
 
 using oracle::IsTimestamp;
@@ -384,9 +384,11 @@ TEST_F(EntriesDialogTest, DatabaseThatCannotBeOpenedKeepsTheFields) {
 }
 
 TEST_F(EntriesDialogTest, ValuesTooLongOrNullFromAnotherProgramAreShownCut) {
+    // Short lines: the edit control formats one long line very slowly under Wine.
+    std::string entry;
+    while (entry.size() < 40000) entry += std::string(98, 'e') + "\r\n";
     ASSERT_EQ(SideDb(DatabasePath).Exec("INSERT INTO dbtable VALUES(NULL,'2020-01-01 00:00:00','" +
-                                        std::string(2000, 'L') + "','" +
-                                        oracle::Scrambled(std::string(40000, 'e')) +
+                                        std::string(2000, 'L') + "','" + oracle::Scrambled(entry) +
                                         "'); INSERT INTO dbtable VALUES(NULL,NULL,NULL,NULL)"),
               "");
     Open(EntryMode::Browse);
@@ -396,7 +398,7 @@ TEST_F(EntriesDialogTest, ValuesTooLongOrNullFromAnotherProgramAreShownCut) {
     Select(1);
     EXPECT_EQ(Text(IDC_RECORD_NUMBER), "1");
     EXPECT_EQ(Text(IDC_SUBJECT), std::string(kTextSize - 1, 'L'));
-    EXPECT_EQ(Text(IDC_ENTRY_TEXT), std::string(kEntrySize - 1, 'e'));
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), entry.substr(0, kEntrySize - 1));
 }
 
 // --- Closing -----------------------------------------------------------------

@@ -56,17 +56,6 @@ TEST_F(PreferencesDialogTest, BoxesShowTheSwitchesAndFocusStartsOnTheFirst) {
     }
 }
 
-TEST_F(PreferencesDialogTest, TabOrderPutsOkBeforeAutomaticLogin) {
-    Open(1, 1, 1);
-    HWND order[4];
-    order[0] = GetNextDlgTabItem(dialog_, nullptr, FALSE);
-    for (int i = 1; i < 4; ++i) order[i] = GetNextDlgTabItem(dialog_, order[i - 1], FALSE);
-    EXPECT_EQ(order[0], GetDlgItem(dialog_, IDC_SHOW_STARTUP_SCREEN));
-    EXPECT_EQ(order[1], GetDlgItem(dialog_, IDC_ENABLE_LOG));
-    EXPECT_EQ(order[2], GetDlgItem(dialog_, IDOK));
-    EXPECT_EQ(order[3], GetDlgItem(dialog_, IDC_AUTO_LOGIN));
-}
-
 // Hand-edited values count as they act: the startup screen and the log only
 // at exactly 1, automatic login at anything but 0.
 TEST_F(PreferencesDialogTest, OtherValuesShowAsTheyActAndSurviveTheCloseBox) {

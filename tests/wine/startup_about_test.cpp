@@ -111,22 +111,6 @@ TEST_F(StartupScreenTest, CloseRequestEndsItAndStopsItsTimer) {
     EXPECT_FALSE(KillTimer(dialog, 2)) << "the timer went with the close";
 }
 
-TEST_F(StartupScreenTest, CommandsAreIgnored) {
-    HWND dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    for (WPARAM command : {WPARAM{IDOK}, WPARAM{IDCANCEL}, WPARAM{IDC_PRODUCT_ICON}}) {
-        EXPECT_EQ(StartupScreenDlgProc(dialog, WM_COMMAND, command, 0), FALSE) << command;
-        EXPECT_TRUE(IsWindowVisible(dialog)) << command;
-    }
-}
-
-TEST_F(StartupScreenTest, TimerMessageClosesIt) {
-    HWND dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(StartupScreenDlgProc(dialog, WM_TIMER, 2, 0), TRUE);
-    EXPECT_FALSE(IsWindowVisible(dialog));
-}
-
 // The real thing: run modally as at start-up, press Enter and Escape while it
 // shows; it stays for its 1.5 seconds regardless and then closes itself.
 TEST(StartupScreenModal, EndsItselfAfterItsTimerWhileEnterAndEscapeDoNothing) {

@@ -1,0 +1,429 @@
+"""larkmoor-tool, the native program, on real data folders: every export
+format read back by an independent parser, the json round trip through
+import, import refusals, verify on sound and damaged journals, backups made
+while another process writes, --keep, restore, search, the password rule and
+the exit codes. LARKMOOR_TOOL names the program (build/native/larkmoor-tool)."""
+import csv
+import hashlib
+import html.parser
+import io
+import json
+import os
+import pathlib
+import sqlite3
+import subprocess
+import sys
+
+import pytest
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+TOOL = os.environ.get("LARKMOOR_TOOL", str(ROOT / "build/native/larkmoor-tool"))
+CREATE = "CREATE TABLE dbtable (a integer primary key, dbdate text, dbsubject text, dbentry blob)"
+KEY = 0xA5
+
+# Subjects and texts that hold what every format must escape: quotes, <, &,
+# Markdown characters, accents and line breaks (code page 1252).
+HAZARDS = [
+    ("It's \"quoted\" <b>bold</b> & co",
+     "Line one\r\nLine <two> & \"three\" 'four'\r\n\r\n*not em* _nor_ `code` [link](x) # hash\r\n"
+     "<script>alert(1)</script> &amp; done"),
+    ("# Not a heading {#id}",
+     "- not a list\r\n+ nor\r\n1. not ordered\r\n2) nor\r\n> not a quote\r\n    not code\r\n"
+     "| a | b |\r\n|---|---|\r\n=====\r\n-----\r\nwait... -- dash\r\n: no definition"),
+    ("Café déjà vu — naïve €",
+     "Ünïcödé “quotes” œ\r\nwww.example.com http://x.example @cite $x$ ~sub~ ^sup^ :smile: "
+     "\\backslash\\ trailing  \r\n\r\n\r\nafter two empty lines\r\n  two spaces in"),
+    ("Plain subject", "one line"),
+]
+
+
+def scramble(data: bytes) -> bytes:
+    return bytes(b ^ KEY for b in data)
+
+
+def make_journal(folder, entries, page="cp1252"):
+    """Entries (subject, text[, date]) stored as the program stores them."""
+    folder.mkdir(parents=True, exist_ok=True)
+    db = sqlite3.connect(folder / "larkmoor.3db")
+    db.execute(CREATE)
+    for n, entry in enumerate(entries):
+        subject, text = (e.encode(page) if isinstance(e, str) else e for e in entry[:2])
+        date = entry[2] if len(entry) > 2 else f"2024-01-{n + 1:02d} 10:00:00"
+        db.execute("INSERT INTO dbtable VALUES (NULL, ?, CAST(? AS TEXT), CAST(? AS TEXT))",
+                   (date, subject, scramble(text)))
+    db.commit()
+    db.close()
+    return folder
+
+
+def write_settings(folder, auto_login=1, log=1, password=b"granite"):
+    lines = b"0\n0\n320\n240\n0\n%d\n%d\n" % (log, auto_login) + scramble(password) + b"\n"
+    (folder / "larkmoor.cfg").write_bytes(lines)
+
+
+def rows(path):
+    db = sqlite3.connect(path)
+    db.text_factory = bytes
+    found = db.execute("SELECT a, dbdate, dbsubject, dbentry, typeof(dbentry) FROM dbtable "
+                       "ORDER BY a").fetchall()
+    db.close()
+    return found
+
+
+def tool(folder, *args, stdin=b"", codepage=None):
+    command = [TOOL, "--data-folder", str(folder), *args]
+    if codepage:
+        command += ["--codepage", str(codepage)]
+    return subprocess.run(command, input=stdin, capture_output=True, timeout=120)
+
+
+def digest(path):
+    return hashlib.sha256(pathlib.Path(path).read_bytes()).hexdigest()
+
+
+@pytest.fixture
+def journal(tmp_path):
+    folder = make_journal(tmp_path / "data", HAZARDS)
+    write_settings(folder)
+    return folder
+
+
+def text_lines(text):
+    return text.replace("\r\n", "\n").split("\n")
+
+
+def export(folder, fmt):
+    done = tool(folder, "export", "--format", fmt)
+    assert done.returncode == 0, done.stderr
+    return done.stdout
+
+
+# --- Each format read back by a real parser ---------------------------------------
+
+def test_json_holds_every_entry_exactly(journal):
+    document = json.loads(export(journal, "json"))
+    assert (document["format"], document["version"], document["codepage"]) == \
+        ("larkmoor-journal", 1, 1252)
+    assert [(e["record"], e["subject"], e["text"]) for e in document["entries"]] == \
+        [(n + 1, s, t) for n, (s, t) in enumerate(HAZARDS)]
+
+
+def test_csv_reads_back_in_a_spreadsheet_reader(journal):
+    data = export(journal, "csv")
+    assert data.startswith(b"\xef\xbb\xbf")
+    table = list(csv.reader(io.StringIO(data.decode("utf-8-sig"), newline="")))
+    assert table[0] == ["record", "date", "subject", "text"]
+    assert [(r[0], r[2], r[3]) for r in table[1:]] == \
+        [(str(n + 1), s, t) for n, (s, t) in enumerate(HAZARDS)]
+
+
+class PageReader(html.parser.HTMLParser):
+    def __init__(self):
+        super().__init__()
+        self.texts, self.headings, self.links, self.anchors = [], [], [], []
+        self.tags, self.stack, self.data = set(), [], ""
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        self.tags.add(tag)
+        assert "src" not in attrs and not any(a.startswith("on") for a in attrs)
+        if tag == "a":
+            self.links.append(attrs["href"])
+        if tag == "article":
+            self.anchors.append("#" + attrs["id"])
+        if tag not in ("meta", "br", "link", "img", "hr"):
+            self.stack.append((tag, attrs.get("class")))
+        self.data = ""
+
+    def handle_endtag(self, tag):
+        opened, cls = self.stack.pop()
+        assert opened == tag
+        if cls == "text":
+            self.texts.append(self.data)
+        if tag == "h2" and self.stack and self.stack[-1][0] == "article":
+            self.headings.append(self.data)
+
+    def handle_data(self, data):
+        self.data += data
+
+
+def test_html_is_one_escaped_page_with_contents_and_print_style(journal):
+    page = export(journal, "html").decode("utf-8")
+    reader = PageReader()
+    reader.feed(page)
+    reader.close()
+    assert reader.texts == ["\n".join(text_lines(t)) for _, t in HAZARDS]
+    assert reader.headings == [s for s, _ in HAZARDS]
+    assert reader.links == reader.anchors and len(reader.links) == len(HAZARDS)
+    assert "script" not in reader.tags and "link" not in reader.tags
+    assert "@media print" in page and "break-before:page" in page
+
+
+def markdown_text(nodes):
+    """The plain text of pandoc inlines; fails on any markup node."""
+    out = ""
+    for node in nodes:
+        kind = node["t"]
+        assert kind in ("Str", "Space", "SoftBreak", "LineBreak"), node
+        out += node["c"] if kind == "Str" else "\n" if kind == "LineBreak" else " "
+    return out
+
+
+@pytest.mark.parametrize("reader", ["markdown", "gfm", "commonmark"])
+def test_markdown_shows_every_text_as_written_and_no_markup(journal, reader):
+    parsed = subprocess.run(["pandoc", "-f", reader, "-t", "json"], input=export(journal, "md"),
+                            capture_output=True, check=True)
+    blocks = json.loads(parsed.stdout)["blocks"]
+    assert blocks[0]["t"] == "Header" and markdown_text(blocks[0]["c"][2]) == "Larkmoor journal"
+    entries = []
+    for block in blocks[1:]:
+        if block["t"] == "Header":
+            assert block["c"][0] == 2
+            entries.append([markdown_text(block["c"][2])])
+        else:
+            assert block["t"] == "Para", block
+            if block["c"][0]["t"] == "Emph" and len(entries[-1]) == 1:
+                entries[-1].append(markdown_text(block["c"][0]["c"]))
+            else:
+                entries[-1].append(markdown_text(block["c"]))
+    assert len(entries) == len(HAZARDS)
+    for n, ((subject, text), (heading, date, *paragraphs)) in enumerate(zip(HAZARDS, entries)):
+        assert heading == subject
+        assert date == f"Record {n + 1}, 2024-01-{n + 1:02d} 10:00:00"
+        # Markdown keeps lines and paragraphs; blank lines between them merge.
+        wanted = [p for p in "\n".join(l.rstrip() for l in text_lines(text)).split("\n\n") if p]
+        assert [p.strip("\n") for p in paragraphs] == [p.strip("\n") for p in wanted]
+
+
+def test_text_has_a_line_per_entry_then_its_text(journal):
+    lines = export(journal, "txt").decode("utf-8").split("\n")
+    at = 0
+    for n, (subject, text) in enumerate(HAZARDS):
+        assert lines[at] == f"#{n + 1}  2024-01-{n + 1:02d} 10:00:00  {subject}"
+        body = text_lines(text)
+        assert lines[at + 1:at + 1 + len(body)] == body
+        at += len(body) + 2
+
+
+# --- Import ----------------------------------------------------------------------
+
+def test_json_round_trip_through_import_gives_the_same_bytes(tmp_path):
+    every_byte = bytes(b for b in range(1, 256) if b != KEY)
+    source = make_journal(tmp_path / "a", HAZARDS + [(b"All bytes", every_byte)])
+    sqlite3.connect(source / "larkmoor.3db").execute("DELETE FROM dbtable WHERE a = 2").connection.commit()
+    (tmp_path / "export.json").write_bytes(export(source, "json"))
+    fresh = tmp_path / "fresh"
+    done = tool(fresh, "import", "--format", "json", str(tmp_path / "export.json"))
+    assert done.returncode == 0, done.stderr
+    before, after = rows(source / "larkmoor.3db"), rows(fresh / "larkmoor.3db")
+    assert [r[1:] for r in after] == [r[1:] for r in before]
+    assert [r[0] for r in after] == [1, 2, 3, 4]  # numbered by the new journal
+    assert {r[4] for r in after} == {b"text"}
+    assert sqlite3.connect(fresh / "larkmoor.3db").execute(
+        "SELECT sql FROM sqlite_master").fetchall() == [(CREATE,)]
+
+
+def entry(subject="Good subject", text="Good text", **more):
+    return dict(subject=subject, text=text, **more)
+
+
+@pytest.mark.parametrize("bad, reason", [
+    (entry(subject="ab"), "entry 2 (\"ab\"): the subject has 2 characters"),
+    (entry(subject="x" * 780), "the subject has 780 characters"),
+    (entry(text=""), "the text has 0 characters"),
+    (entry(text="y" * 32767), "the text has 32,767 characters"),
+    (entry(text="żółw"), "code page 1252 cannot hold: \"ż\" and \"ł\""),
+    (entry(text="100 ¥"), "the text holds the character \"¥\" (byte 0xA5)"),
+    (entry(text="a\u0000b"), "zero character"),
+    (entry(date="yesterday"), "the date is not of the form"),
+    ({"subject": "No text"}, "no text"),
+])
+def test_import_refusals_name_the_entry_and_change_nothing(journal, tmp_path, bad, reason):
+    file = tmp_path / "in.json"
+    file.write_text(json.dumps({"format": "larkmoor-journal", "version": 1,
+                                "entries": [entry(), bad]}), encoding="utf-8")
+    before = digest(journal / "larkmoor.3db")
+    for dry in ([], ["--dry-run"]):
+        done = tool(journal, "import", "--format", "json", str(file), *dry)
+        assert done.returncode == 1
+        assert reason in done.stderr.decode("utf-8") and b"nothing was imported" in done.stderr
+    assert digest(journal / "larkmoor.3db") == before
+
+
+@pytest.mark.parametrize("content", [b"{\"entries\": [", b"\xff\xfe{}", b"[]",
+                                     b"{\"format\": \"other\", \"entries\": []}"])
+def test_import_refuses_a_file_that_is_no_export(journal, tmp_path, content):
+    (tmp_path / "in.json").write_bytes(content)
+    done = tool(journal, "import", "--format", "json", str(tmp_path / "in.json"))
+    assert done.returncode == 1 and len(rows(journal / "larkmoor.3db")) == len(HAZARDS)
+
+
+# --- Search ----------------------------------------------------------------------
+
+@pytest.mark.parametrize("page, wanted, found", [
+    ("cp1252", "LINE <TWO>", [1]),    # only in a text, other letter case
+    ("cp1252", "ÜNÏCÖDÉ", [3]),       # accented capitals fold as the code page folds
+    ("cp1252", "NOT A HEADING", [2]),  # only in a subject
+    ("cp1251", "привет мир", [1]),
+    ("cp1250", "ŻÓŁW", [2]),
+    ("cp1252", "absent", []),
+])
+def test_search_is_case_blind_by_the_code_page(tmp_path, page, wanted, found):
+    texts = {"cp1252": HAZARDS, "cp1251": [("Заметка", "Вчера: ПРИВЕТ МИР!")],
+             "cp1250": [("Zoo", "kot"), ("Zwierzęta", "Żółw i kot")]}[page]
+    folder = make_journal(tmp_path / "d", texts, page)
+    done = tool(folder, "search", wanted, "--json", codepage=page[2:])
+    assert done.returncode == (0 if found else 1), done.stderr
+    matches = json.loads(done.stdout)["matches"]
+    assert [m["record"] for m in matches] == found
+    for m in matches:
+        assert wanted.lower() in (m["excerpt"] + m["subject"]).lower()
+
+
+# --- Verify ----------------------------------------------------------------------
+
+def cut_file(folder):
+    data = (folder / "larkmoor.3db").read_bytes()
+    (folder / "larkmoor.3db").write_bytes(data[:len(data) // 2])
+
+
+def run_sql(sql):
+    def damage(folder):
+        db = sqlite3.connect(folder / "larkmoor.3db")
+        db.execute(sql)
+        db.commit()
+    return damage
+
+
+@pytest.mark.parametrize("damage, finding", [
+    (cut_file, "larkmoor.3db: "),
+    (run_sql("UPDATE dbtable SET dbentry = NULL WHERE a = 2"), "record 2: no text (NULL)"),
+    (run_sql("UPDATE dbtable SET dbentry = CAST(X'41A542' AS TEXT) WHERE a = 1"),
+     "record 1: the text is shown cut short after 1 of its 3 bytes"),
+    (run_sql("UPDATE dbtable SET dbsubject = hex(randomblob(400)) WHERE a = 3"),
+     "record 3: the subject has 800 bytes"),
+    (run_sql("ALTER TABLE dbtable RENAME TO other"), "the table dbtable is missing"),
+    (lambda f: (f / "larkmoor.cfg").write_bytes(b"0\n0\n320\n"), "ends after line 3"),
+    (lambda f: (f / "larkmoor.cfg").write_bytes(b"0\nx\n1\n1\n1\n1\n1\n\xc2\n"),
+     "line 2 is not a number"),
+    (lambda f: (f / "larkmoorqtx.txt").write_bytes(b"ok\n" + b"q" * 1000 + b"\n"),
+     "line 2 has 1,000 characters"),
+])
+def test_verify_passes_a_sound_journal_and_names_each_damage(journal, damage, finding):
+    sound = tool(journal, "verify")
+    assert sound.returncode == 0 and sound.stdout.startswith(b"Sound: the journal (4 entries)")
+    damage(journal)
+    done = tool(journal, "verify")
+    assert done.returncode == 1 and finding in done.stdout.decode("utf-8"), done.stdout
+
+
+# --- Backup and restore -------------------------------------------------------------
+
+WRITER = """
+import sqlite3, sys, time
+path, stop = sys.argv[1], time.time() + float(sys.argv[2])
+while time.time() < stop:
+    db = sqlite3.connect(path, timeout=30)
+    db.execute("INSERT INTO dbtable VALUES (NULL, '2024-01-01 00:00:00', 'Loop', ?)", ("x" * 2000,))
+    db.commit()
+    db.close()
+"""
+
+
+def test_backups_made_while_another_process_writes_are_whole(journal, tmp_path):
+    writer = subprocess.Popen([sys.executable, "-c", WRITER, str(journal / "larkmoor.3db"), "4"])
+    made = []
+    try:
+        while writer.poll() is None and len(made) < 4:
+            done = tool(journal, "backup", "--to", str(tmp_path / "b"))
+            assert done.returncode == 0, done.stderr
+            made.append(pathlib.Path(done.stdout.decode().strip()))
+    finally:
+        writer.wait()
+    final = rows(journal / "larkmoor.3db")
+    assert len(made) >= 2 and len(final) > len(HAZARDS) + 10
+    for folder in made:
+        assert folder.name.startswith("larkmoor-") and (folder / "larkmoor.cfg").exists()
+        db = sqlite3.connect(folder / "larkmoor.3db")
+        assert db.execute("PRAGMA integrity_check").fetchall() == [("ok",)]
+        copied = rows(folder / "larkmoor.3db")
+        assert copied == final[:len(copied)]  # a state the writer left, never a half one
+    assert sorted(p.name for p in (tmp_path / "b").iterdir()) == sorted(p.name for p in made)
+
+
+def test_keep_deletes_the_oldest_backups_beyond_n(journal, tmp_path):
+    folder = tmp_path / "b"
+    for old in ("larkmoor-2001-01-01-000000", "larkmoor-2002-01-01-000000", "unrelated"):
+        (folder / old).mkdir(parents=True)
+    done = tool(journal, "backup", "--to", str(folder), "--keep", "2")
+    assert done.returncode == 0, done.stderr
+    assert sorted(p.name for p in folder.iterdir()) == \
+        ["larkmoor-2002-01-01-000000", pathlib.Path(done.stdout.decode().strip()).name, "unrelated"]
+
+
+def test_restore_puts_a_backup_back_and_keeps_what_it_replaced(journal, tmp_path):
+    backup = pathlib.Path(tool(journal, "backup", "--to", str(tmp_path)).stdout.decode().strip())
+    saved = rows(journal / "larkmoor.3db")
+    run_sql("DELETE FROM dbtable")(journal)
+    write_settings(journal, password=b"changed")
+    locker = sqlite3.connect(journal / "larkmoor.3db")
+    locker.execute("BEGIN EXCLUSIVE")
+    refused = tool(journal, "restore", str(backup))
+    locker.rollback()
+    locker.close()
+    assert refused.returncode == 1 and rows(journal / "larkmoor.3db") == []
+    done = tool(journal, "restore", str(backup))
+    assert done.returncode == 0, done.stderr
+    assert rows(journal / "larkmoor.3db") == saved
+    assert (journal / "larkmoor.cfg").read_bytes() == (backup / "larkmoor.cfg").read_bytes()
+    kept = next(journal.glob("before-restore-*"))
+    assert rows(kept / "larkmoor.3db") == [] and scramble(b"changed") in (kept / "larkmoor.cfg").read_bytes()
+    cut_file(backup)
+    assert tool(journal, "restore", str(backup)).returncode == 1
+
+
+# --- The password rule and the exit codes ---------------------------------------------
+
+@pytest.mark.parametrize("args, stdin, code", [
+    (["export", "--format", "json"], None, 3),               # no console, no --password-stdin
+    (["--password-stdin", "export", "--format", "json"], b"wrong\n", 3),
+    (["export", "--format", "csv", "--password-stdin"], b"\n", 3),
+    (["export", "--format", "txt", "--password-stdin"], b"granite\n", 0),
+    (["search", "Line", "--password-stdin"], b"Granite\n", 3),
+    (["backup"], None, 0),
+    (["verify"], None, 0),
+])
+def test_with_automatic_login_off_only_the_password_shows_entries(journal, args, stdin, code):
+    write_settings(journal, auto_login=0, log=1)
+    done = tool(journal, *args, stdin=stdin or b"")
+    assert done.returncode == code, done.stderr
+    if code == 3:
+        assert done.stdout == b""
+    log = journal / "larkmoorlog.txt"
+    wrong = stdin not in (None, b"\n") and code == 3
+    assert (log.read_bytes().endswith(b" - Incorrect login password.\n") if wrong
+            else not log.exists())
+
+
+def test_no_log_line_when_logging_is_off(journal):
+    write_settings(journal, auto_login=0, log=0)
+    assert tool(journal, "--password-stdin", "verify", stdin=b"x\n").returncode == 0
+    assert tool(journal, "--password-stdin", "search", "x", stdin=b"x\n").returncode == 3
+    assert not (journal / "larkmoorlog.txt").exists()
+
+
+@pytest.mark.parametrize("args", [["frobnicate"], ["export"], ["export", "--format", "pdf"],
+                                  ["--codepage", "65001", "verify"], ["verify", "--bogus"],
+                                  ["backup", "--keep", "0"], ["search"]])
+def test_usage_errors_exit_2(journal, args):
+    assert tool(journal, *args).returncode == 2
+    assert subprocess.run([TOOL, "verify"], capture_output=True).returncode == 2  # no folder
+
+
+def test_help_and_version():
+    done = subprocess.run([TOOL, "--help"], capture_output=True)
+    assert done.returncode == 0 and b"Exit codes:" in done.stdout
+    assert subprocess.run([TOOL, "export", "--help"], capture_output=True).stdout.startswith(
+        b"Usage: larkmoor-tool [GLOBAL OPTIONS] export")
+    assert subprocess.run([TOOL, "--version"], capture_output=True).stdout.startswith(
+        b"larkmoor-tool 1.")
