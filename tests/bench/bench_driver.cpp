@@ -354,6 +354,19 @@ void ReportPeakMemory(const Process& process, const std::string& key) {
 
 // ---------------------------------------------------------------- start-up
 
+// Starts a program or baseline and waits until it is ready; the seconds it
+// took go to key (none when key is empty). False when it did not get there.
+bool TimedStart(const std::string& exe, const std::string& folder, const char* className,
+                bool wantText, const std::string& key, const char* memoryKey = nullptr) {
+    Process process;
+    double started = 0;
+    if (!process.Start(exe, "", folder, className, &started) || process.WaitReady(wantText) == nullptr)
+        return false;
+    if (!key.empty()) Sample(key, Now() - started);
+    if (memoryKey != nullptr) ReportPeakMemory(process, memoryKey);
+    return true;
+}
+
 void RunStartup() {
     PlaceJournal("journal-1000.3db");
     // Warm-up: starts of each that are not counted fill the file caches, and
@@ -370,42 +383,18 @@ void RunStartup() {
         }
         if (warmUp == 0) prompts = larkmoor.WaitReady(true, 5.0) != nullptr;
         larkmoor.Close();
-        for (const char* exe : {"larkmoor_bench_window.exe", "larkmoor_bench_window_v6.exe"}) {
-            Process baseline;
-            double begun = 0;
-            baseline.Start(BaselineExe(exe), "", BaselineFolder, kBaselineWindowClass, &begun);
-            baseline.WaitReady(true);
-        }
+        for (const char* exe : {"larkmoor_bench_window.exe", "larkmoor_bench_window_v6.exe"})
+            TimedStart(BaselineExe(exe), BaselineFolder, kBaselineWindowClass, true, "");
     }
     Note("startup.larkmoor", prompts ? "to the main window showing its first prompt"
                                      : "to the main window shown and answering; it shows no "
                                        "prompt (prompt store not built yet)");
     for (int run = 0; run < StartupRuns; ++run) {
-        {
-            Process larkmoor;
-            double started = 0;
-            if (larkmoor.Start(LarkmoorExe(), "", ProgramFolder, "larkmoorclass", &started) &&
-                larkmoor.WaitReady(prompts) != nullptr)
-                Sample("startup.larkmoor", Now() - started);
-        }
-        {
-            Process baseline;
-            double started = 0;
-            if (baseline.Start(BaselineExe("larkmoor_bench_window.exe"), "", BaselineFolder,
-                               kBaselineWindowClass, &started) &&
-                baseline.WaitReady(true) != nullptr) {
-                Sample("startup.window", Now() - started);
-                if (run == 0) ReportPeakMemory(baseline, "memory.window");
-            }
-        }
-        {
-            Process baseline;
-            double started = 0;
-            if (baseline.Start(BaselineExe("larkmoor_bench_window_v6.exe"), "", BaselineFolder,
-                               kBaselineWindowClass, &started) &&
-                baseline.WaitReady(true) != nullptr)
-                Sample("startup.window6", Now() - started);
-        }
+        TimedStart(LarkmoorExe(), ProgramFolder, "larkmoorclass", prompts, "startup.larkmoor");
+        TimedStart(BaselineExe("larkmoor_bench_window.exe"), BaselineFolder, kBaselineWindowClass,
+                   true, "startup.window", run == 0 ? "memory.window" : nullptr);
+        TimedStart(BaselineExe("larkmoor_bench_window_v6.exe"), BaselineFolder,
+                   kBaselineWindowClass, true, "startup.window6");
     }
 }
 

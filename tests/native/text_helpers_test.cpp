@@ -71,18 +71,13 @@ TEST(QuoteSqlText, DoublesSingleQuotesOnly) {
         {"end'", "end''"},
     };
     for (const Case& c : cases) {
-        auto buffer = Marked<32>('\0');
+        auto buffer = Marked<32>();
         QuoteSqlText(c.text, buffer.data());
-        EXPECT_STREQ(buffer.data(), c.quoted) << c.text;
-        EXPECT_EQ(QuotedLength(c.text), std::strlen(c.quoted)) << c.text;
+        const std::size_t length = std::strlen(c.quoted);
+        EXPECT_EQ(std::string(buffer.data(), length), c.quoted) << c.text;
+        EXPECT_EQ(buffer[length], '#') << "nothing written past the last copied byte";
+        EXPECT_EQ(QuotedLength(c.text), length) << c.text;
     }
-}
-
-TEST(QuoteSqlText, WritesNothingPastTheLastCopiedByte) {
-    auto buffer = Marked<8>();
-    QuoteSqlText("a'b", buffer.data());
-    EXPECT_EQ(std::string(buffer.data(), 4), "a''b");
-    EXPECT_EQ(buffer[4], '#');
 }
 
 TEST(QuoteSqlText, TextOfOnlyQuotesFitsTheQuotedBuffer) {
@@ -136,15 +131,12 @@ TEST(FormatTimestampFields, PadsEveryFieldToTwoDigits) {
         {12345, 10, 10, 10, 10, 10, "12345-10-10 10:10:10"},  // the year keeps its digits
     };
     for (const Case& c : cases) {
-        std::array<char, kTimestampSize> buffer;
-        buffer.fill('#');
+        auto buffer = Marked<kTimestampSize>();
         FormatTimestampFields(buffer.data(), buffer.size(), c.year, c.month, c.day, c.hour,
                               c.minute, c.second);
         EXPECT_STREQ(buffer.data(), c.text);
     }
-}
-
-TEST(FormatTimestampFields, FitsTwentyBytes) {
+    // Twenty bytes hold a four-digit year's text and its terminator.
     auto buffer = Marked<21>();
     FormatTimestampFields(buffer.data(), 20, 2024, 2, 29, 18, 30, 1);
     EXPECT_STREQ(buffer.data(), "2024-02-29 18:30:01");

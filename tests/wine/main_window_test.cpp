@@ -106,42 +106,33 @@ TEST_F(MainWindowTest, TopOfZeroCentresOnWorkAreaWhateverTheLeftEdge) {
     EXPECT_EQ(outer.top, work.top + ((work.bottom - work.top - 240) >> 1));
 }
 
-TEST(CenterWindow, OverhangsEquallyWhenLargerThanWorkArea) {
-    // A plain pop-up window: the system limits a framed window to the screen.
+// A plain pop-up window: the system limits a framed window to the screen.
+// Larger than the work area it overhangs equally, by signed halving that
+// rounds down (-301/2 gives -151, -201/2 gives -101); smaller, it lands in
+// the middle.
+TEST(CenterWindow, CentresOnTheWorkAreaOverhangingEquallyWhenLarger) {
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = (work.right - work.left) + 301;
-    const int height = (work.bottom - work.top) + 201;
-    HWND window = CreateWindowExA(0, "static", "big", WS_POPUP, 5, 5, width, height, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
-    RECT outer;
-    GetWindowRect(window, &outer);
-    ASSERT_EQ(outer.right - outer.left, width);
-    CenterWindow(window);
-    GetWindowRect(window, &outer);
-    // Signed halving that rounds down: -301/2 gives -151, -201/2 gives -101.
-    EXPECT_EQ(outer.left, work.left - 151);
-    EXPECT_EQ(outer.top, work.top - 101);
-    EXPECT_EQ(outer.right - outer.left, width);
-    EXPECT_EQ(outer.bottom - outer.top, height);
-    EXPECT_EQ(work.left - outer.left, outer.right - work.right + 1);
-    DestroyWindow(window);
-}
-
-TEST(CenterWindow, SmallerWindowLandsInTheMiddle) {
-    RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    HWND window = CreateWindowExA(0, "static", "small", WS_POPUP, 3, 3, 101, 51, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
-    CenterWindow(window);
-    RECT outer;
-    GetWindowRect(window, &outer);
-    EXPECT_EQ(outer.left, work.left + ((work.right - work.left - 101) >> 1));
-    EXPECT_EQ(outer.top, work.top + ((work.bottom - work.top - 51) >> 1));
-    EXPECT_EQ(outer.right - outer.left, 101);
-    DestroyWindow(window);
+    const int bigWidth = (work.right - work.left) + 301;
+    const int bigHeight = (work.bottom - work.top) + 201;
+    const struct {
+        int width, height, left, top;
+    } rows[] = {{bigWidth, bigHeight, work.left - 151, work.top - 101},
+                {101, 51, work.left + ((work.right - work.left - 101) >> 1),
+                 work.top + ((work.bottom - work.top - 51) >> 1)}};
+    for (const auto& row : rows) {
+        HWND window = CreateWindowExA(0, "static", "", WS_POPUP, 5, 5, row.width, row.height,
+                                      nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        CenterWindow(window);
+        RECT outer;
+        GetWindowRect(window, &outer);
+        EXPECT_EQ(outer.left, row.left);
+        EXPECT_EQ(outer.top, row.top);
+        EXPECT_EQ(outer.right - outer.left, row.width);
+        EXPECT_EQ(outer.bottom - outer.top, row.height);
+        DestroyWindow(window);
+    }
 }
 
 TEST_F(MainWindowTest, NotificationFromUnaddressedChildDoesNothing) {
