@@ -18,18 +18,20 @@ set(LARKMOOR_HELP_FILE ${CMAKE_BINARY_DIR}/larkmoorhelp.chm)
 file(GLOB LARKMOOR_HELP_SOURCES CONFIGURE_DEPENDS ${LARKMOOR_HELP_SOURCE}/*)
 
 # chmcmd writes its output beside the project, so it compiles a copy of the
-# sources in the build folder and leaves the source tree untouched. The
-# compiled file only takes its place once the check has passed.
+# sources in the build folder and leaves the source tree untouched; the copy
+# carries the product version where the pages show it. The compiled file only
+# takes its place once the check has passed.
 add_custom_command(
   OUTPUT ${LARKMOOR_HELP_FILE}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${LARKMOOR_HELP_STAGE}
-  COMMAND ${CMAKE_COMMAND} -E copy_directory ${LARKMOOR_HELP_SOURCE} ${LARKMOOR_HELP_STAGE}
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${LARKMOOR_HELP_SOURCE} -DSTAGE=${LARKMOOR_HELP_STAGE}
+          -DVERSION=${LARKMOOR_VERSION_TEXT} -P ${CMAKE_SOURCE_DIR}/cmake/stage-help.cmake
   COMMAND ${CMAKE_COMMAND} -E chdir ${LARKMOOR_HELP_STAGE}
           ${LARKMOOR_CHMCMD} --no-html-scan larkmoorhelp.hhp
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/check-help --build
-          --chm ${LARKMOOR_HELP_STAGE}/larkmoorhelp.chm
+          --chm ${LARKMOOR_HELP_STAGE}/larkmoorhelp.chm --pages ${LARKMOOR_HELP_STAGE}
   COMMAND ${CMAKE_COMMAND} -E copy ${LARKMOOR_HELP_STAGE}/larkmoorhelp.chm ${LARKMOOR_HELP_FILE}
   DEPENDS ${LARKMOOR_HELP_SOURCES} ${CMAKE_SOURCE_DIR}/scripts/check-help
+          ${CMAKE_SOURCE_DIR}/cmake/stage-help.cmake ${CMAKE_BINARY_DIR}/generated/product_version.h
   COMMENT "Compiling and checking the help file larkmoorhelp.chm"
   VERBATIM)
 

@@ -31,20 +31,72 @@ struct FileCloser {
 };
 
 // The width in pixels of the widest item, for the horizontal scroll bar.
+// In a single-byte code page a line is as wide as its characters' widths
+// together, read once from the font, which spares one measuring call per
+// line; in other code pages each line is measured.
 int WidestItem(HWND list, const std::vector<std::string>& items) {
     HDC dc = GetDC(list);
     HGDIOBJ oldFont =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    CPINFO codePage = {};
+    INT widths[256] = {};
+    const bool singleByte = GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize == 1 &&
+                            GetCharWidth32A(dc, 0, 255, widths);
     int widest = 0;
     for (const std::string& item : items) {
-        SIZE size = {};
-        GetTextExtentPoint32A(dc, item.c_str(), static_cast<int>(item.size()), &size);
-        if (size.cx > widest) widest = size.cx;
+        int width = 0;
+        if (singleByte) {
+            for (const char c : item) width += widths[static_cast<unsigned char>(c)];
+        } else {
+            SIZE size = {};
+            GetTextExtentPoint32A(dc, item.c_str(), static_cast<int>(item.size()), &size);
+            width = size.cx;
+        }
+        if (width > widest) widest = width;
     }
     SelectObject(dc, oldFont);
     ReleaseDC(list, dc);
     // A little room after the text, as after the list's left margin.
     return widest + 2 * GetSystemMetrics(SM_CXBORDER) + 4;
+}
+
+// Where the newest lines of the open log begin: just after the line feed
+// that has enough lines after it for the list, found by reading back from
+// the end. *older is the number of lines before that place, counted
+// without splitting them. 0 (read it all) for a short log, or when the file
+// cannot be read this way.
+long long NewestLinesStart(std::FILE* file, std::size_t* older) {
+    *older = 0;
+    if (_fseeki64(file, 0, SEEK_END) != 0) return 0;
+    long long end = _ftelli64(file);
+    // One line feed more than the lines shown: the last line may end in one.
+    std::size_t wanted = kShownLogLines + 2;
+    static char chunk[64 * 1024];
+    long long start = 0;
+    while (end > 0 && start == 0) {
+        const long long from = end > static_cast<long long>(sizeof chunk) ? end - sizeof chunk : 0;
+        const std::size_t size = static_cast<std::size_t>(end - from);
+        if (_fseeki64(file, from, SEEK_SET) != 0 || std::fread(chunk, 1, size, file) != size)
+            return 0;
+        for (std::size_t i = size; i-- > 0;) {
+            if (chunk[i] == '\n' && --wanted == 0) {
+                start = from + static_cast<long long>(i) + 1;
+                break;
+            }
+        }
+        end = from;
+    }
+    if (_fseeki64(file, 0, SEEK_SET) != 0) return 0;
+    std::size_t lines = 0;
+    for (long long left = start; left > 0;) {
+        const std::size_t size = static_cast<std::size_t>(
+            left < static_cast<long long>(sizeof chunk) ? left : sizeof chunk);
+        if (std::fread(chunk, 1, size, file) != size) return 0;
+        for (std::size_t i = 0; i < size; ++i) lines += chunk[i] == '\n';
+        left -= static_cast<long long>(size);
+    }
+    *older = lines;
+    return start;
 }
 
 // Fills the list from the log file; returns false when there is no log.
@@ -55,7 +107,16 @@ bool FillList(HWND dialog) {
 
     FileCloser log = {std::fopen(LogPath, "rb")};
     if (log.file == nullptr) return false;
+    // A long log is split into lines only where its newest lines begin.
+    std::size_t older = 0;
+    const long long start = NewestLinesStart(log.file, &older);
+    if (_fseeki64(log.file, start, SEEK_SET) != 0 || std::ferror(log.file)) {
+        older = 0;
+        std::clearerr(log.file);
+        std::rewind(log.file);
+    }
     LogLines read = ReadLogLines(log.file);
+    read.olderCount += older;
     if (read.olderCount > 0) read.lines.insert(read.lines.begin(), OlderLinesNote(read.olderCount));
     if (read.lines.empty()) return true;
 

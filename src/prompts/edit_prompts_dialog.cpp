@@ -28,6 +28,9 @@ constexpr const char kNotSaved[] =
     "dialog. The file to be replaced:";
 constexpr const char kNoMemory[] = "There is not enough memory to edit the prompts.";
 
+// True while the field takes the file's text.
+bool Loading = false;
+
 enum class FileRead { Read, Missing, TooLarge, Failed };
 
 FileRead ReadPromptsFile(std::string* bytes) {
@@ -69,13 +72,16 @@ std::string FieldText(HWND field) {
     return text;
 }
 
-void ShowPromptCount(HWND dialog) {
-    const std::string text = FieldText(GetDlgItem(dialog, IDC_PROMPTS_TEXT));
-    const std::size_t count = CountPrompts(text.data(), text.size());
+void ShowCount(HWND dialog, std::size_t count) {
     char label[64];
     std::snprintf(label, sizeof label, count == 1 ? "%lu prompt" : "%lu prompts",
                   static_cast<unsigned long>(count));
     SetDlgItemTextA(dialog, IDC_PROMPTS_COUNT, label);
+}
+
+void ShowPromptCount(HWND dialog) {
+    const std::string text = FieldText(GetDlgItem(dialog, IDC_PROMPTS_TEXT));
+    ShowCount(dialog, CountPrompts(text.data(), text.size()));
 }
 
 void ShowFileMessage(HWND owner, const char* what) {
@@ -106,13 +112,23 @@ void OnInitDialog(HWND dialog) {
     // No limit beyond the system's own on what may be typed in: the default
     // would stop the user at 32 KB, less than a long prompts file holds.
     SendMessageA(field, EM_SETLIMITTEXT, 0, 0);
+    // The text goes into the empty field as one replacement, with drawing
+    // held back until it is all in: the field then lays each line out once
+    // (setting the window text lays a long line out twice). Its change
+    // notice is not answered: the count comes from the text at hand.
     const std::string text = ToEditText(bytes.data(), bytes.size());
-    SetWindowTextA(field, text.c_str());
-    ShowPromptCount(dialog);
+    Loading = true;
+    SendMessageA(field, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(field, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     // Caret at the start with nothing selected, so that a first key press
     // cannot replace the whole file.
-    SetFocus(field);
     SendMessageA(field, EM_SETSEL, 0, 0);
+    SendMessageA(field, EM_SCROLLCARET, 0, 0);
+    SendMessageA(field, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(field, nullptr, TRUE);
+    Loading = false;
+    ShowCount(dialog, CountPrompts(text.data(), text.size()));
+    SetFocus(field);
 }
 
 void OnOk(HWND dialog) {
@@ -152,7 +168,7 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam) {
             EndDialog(dialog, 0);
             return TRUE;
         case MAKEWPARAM(IDC_PROMPTS_TEXT, EN_CHANGE):
-            ShowPromptCount(dialog);
+            if (!Loading) ShowPromptCount(dialog);
             return TRUE;
         }
         return FALSE;

@@ -32,6 +32,25 @@ LRESULT FindPrompt(const char* text) {
     return -1;
 }
 
+// Reserves the list's storage for the prompts of the open file at once, so
+// that a long file does not make the list grow its storage some thousands
+// of times. The count is an upper bound, taken from a quick first pass over
+// the file: one prompt a line, and one more for each full read of a long
+// line. The file is left at its start.
+void ReservePromptList(std::FILE* file) {
+    std::size_t lineFeeds = 0;
+    std::size_t characters = 0;
+    char chunk[65536];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        characters += got;
+        for (std::size_t i = 0; i < got; ++i) lineFeeds += chunk[i] == '\n';
+    }
+    std::rewind(file);
+    const std::size_t prompts = lineFeeds + 1 + characters / kPromptReadSize;
+    SendMessageA(PromptList, LB_INITSTORAGE, prompts, static_cast<LPARAM>(characters + prompts));
+}
+
 }  // namespace
 
 void LoadPrompts() {
@@ -41,7 +60,12 @@ void LoadPrompts() {
         ShowFileError(kPromptsReadError);
         return;
     }
+    // The list is never shown; with its drawing held it also skips keeping
+    // its scroll range up to date at every line.
+    SendMessageA(PromptList, WM_SETREDRAW, FALSE, 0);
+    ReservePromptList(file);
     ReadPrompts(file, LineEnds::Translated, AddToPromptList, nullptr);
+    SendMessageA(PromptList, WM_SETREDRAW, TRUE, 0);
     std::fclose(file);
 }
 

@@ -7,10 +7,14 @@
 //   note KEY TEXT           why a row has no figures, or what it measured
 //   check NAME ok|FAIL TEXT a behaviour the timed runs rely on
 //
+//   load SECTION TEXT       the machine's load averages as a section begins
+//
 // Usage: larkmoor_bench PROGRAM_FOLDER DATA_FOLDER [option=value...] [section...]
 // DATA_FOLDER holds journal-N.3db and journal-N.txt ("SEARCHTEXT MATCHES")
-// for each size, and journal-10000-half.3db. Sections: startup browse save
-// compact (all when none is named). Options: runs, runs100k, startupruns.
+// for each size, and journal-10000-half.3db; the driver writes the large
+// prompts files and the long log there itself. Sections: browse save compact
+// prompts log startup (all when none is named). Options: runs, runs100k,
+// startupruns.
 #include <windows.h>
 #include <psapi.h>
 
@@ -27,6 +31,8 @@
 #include "bench/bench_ids.h"
 #include "journal/journal_store.h"
 #include "journal/text.h"
+#include "log/log_file.h"
+#include "prompts/prompt_file.h"
 #include "resource.h"
 #include "support/files.h"
 
@@ -167,16 +173,24 @@ HWND FindTopWindow(DWORD process, const char* className, bool visibleOnly) {
     return nullptr;
 }
 
-// The Entries dialog of a process (the program's or the list baseline's),
-// visible or still being set up.
-HWND FindEntriesDialog(DWORD process) {
+// A dialog of a process, visible or still being set up, with this caption
+// (any when null) and a control of this number.
+HWND FindDialog(DWORD process, const char* caption, int item) {
     HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
-        if (OwnerOf(window) == process && GetDlgItem(window, IDC_RECORD_NUMBER) != nullptr &&
-            GetDlgItem(window, IDC_SUBJECT_LIST) != nullptr)
-            return window;
+    while ((window = FindWindowExA(nullptr, window, "#32770", caption)) != nullptr) {
+        if (OwnerOf(window) == process && GetDlgItem(window, item) != nullptr) return window;
     }
     return nullptr;
+}
+
+// The Entries dialog of a process (the program's or the dialog baseline's).
+HWND FindEntriesDialog(DWORD process) {
+    return FindDialog(process, nullptr, IDC_RECORD_NUMBER);
+}
+
+// True when nothing of the window waits to be painted.
+bool Painted(HWND window) {
+    return GetUpdateRect(window, nullptr, FALSE) == FALSE;
 }
 
 // A message box of the process with this caption, or null.
@@ -288,60 +302,52 @@ bool StartLarkmoor(Process& larkmoor) {
            larkmoor.WaitReady(false) != nullptr;
 }
 
-// Sends a menu command and waits until the Entries dialog it opens answers.
+// Waits until a dialog of the process with this caption (any when null)
+// and control is there and look() finds it done. Returns it, or null.
+HWND WaitDialog(Process& process, const char* caption, int item,
+                const std::function<Seen(HWND)>& look) {
+    HWND dialog = nullptr;
+    const bool done = Settle(kStepTimeout, [&] {
+        if (dialog == nullptr) dialog = FindDialog(process.Id(), caption, item);
+        return dialog == nullptr ? Seen::NotYet : look(dialog);
+    });
+    return done ? dialog : nullptr;
+}
+
+// Sends a menu command and waits until the Entries dialog it opens answers
+// (with a record shown, when wantRecord).
 HWND OpenEntries(Process& process, int command, bool wantRecord) {
     PostMessageA(process.Main(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
-    HWND dialog = nullptr;
-    const bool open = Settle(kStepTimeout, [&] {
-        if (dialog == nullptr) dialog = FindEntriesDialog(process.Id());
-        if (dialog == nullptr) return Seen::NotYet;
+    return WaitDialog(process, nullptr, IDC_RECORD_NUMBER, [&](HWND dialog) {
         const LRESULT length = TextLength(GetDlgItem(dialog, IDC_RECORD_NUMBER));
         if (length < 0) return Seen::NotYet;
         return length > 0 || !wantRecord ? Seen::Done : Seen::Answered;
     });
-    return open ? dialog : nullptr;
 }
 
-void CloseEntries(HWND dialog) {
+// Closes a dialog with one of its buttons, or else its close box.
+void CloseDialog(HWND dialog, int button = IDC_ENTRIES_OK) {
     if (dialog == nullptr) return;
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ENTRIES_OK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_ENTRIES_OK)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
     if (Until(kPatience, [&] { return IsWindow(dialog) == FALSE; })) return;
-    // A dialog that ignores its OK button still closes from its close box.
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     Until(kStepTimeout, [&] { return IsWindow(dialog) == FALSE; });
 }
 
-// The same statement as the program runs, through SQLite alone, with one
-// open and one close as the program does. Returns seconds or -1.
-double TimeQuery(const std::string& path, const std::string& statement) {
+// Runs one of the program's statements on a database file through SQLite
+// alone, with one open and one close as the program does, in the dialog
+// baseline (a process of the program's kind, see bench_ids.h); timed from
+// the request to the answer. Returns seconds, or -1.
+double TimeSqlite(Process& runner, const std::string& path, const std::string& statement,
+                  ULONG_PTR how = kRunQuery) {
+    std::string data = path + '\0' + statement + '\0';
+    COPYDATASTRUCT copy = {how, static_cast<DWORD>(data.size()), &data[0]};
+    LRESULT ran = 0;
     const double start = Now();
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
-        sqlite3_close(db);
-        return -1;
-    }
-    char** table = nullptr;
-    int rows = 0;
-    int columns = 0;
-    const int result = sqlite3_get_table(db, statement.c_str(), &table, &rows, &columns, nullptr);
-    sqlite3_free_table(table);
-    sqlite3_close(db);
+    const bool answered = Ask(runner.Main(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), &ran);
     const double seconds = Now() - start;
-    return result == SQLITE_OK ? seconds : -1;
-}
-
-double TimeStatement(const std::string& path, const std::string& statement) {
-    const double start = Now();
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
-        sqlite3_close(db);
-        return -1;
-    }
-    const int result = sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    const double seconds = Now() - start;
-    return result == SQLITE_OK ? seconds : -1;
+    return answered && ran == 1 ? seconds : -1;
 }
 
 // The most memory the process has held in its working set so far.
@@ -352,50 +358,173 @@ void ReportPeakMemory(const Process& process, const std::string& key) {
         Value(key, static_cast<double>(counters.PeakWorkingSetSize), "bytes");
 }
 
+// The dialog baseline's argument: see bench_ids.h.
+std::string BaselineArguments(const std::string& journal, const std::string& searchText,
+                              const std::string& prompts, const std::string& log) {
+    const std::string bar(1, kArgumentSeparator);
+    return journal + bar + searchText + bar + prompts + bar + log;
+}
+
+bool StartDialogBaseline(Process& baseline, const std::string& arguments) {
+    double started = 0;
+    return baseline.Start(BaselineExe("larkmoor_bench_list.exe"), arguments, BaselineFolder,
+                          kBaselineListClass, &started) &&
+           baseline.WaitReady(true, kStepTimeout) != nullptr;
+}
+
+// Times a command that opens a dialog: from posting it to look() finding the
+// dialog done. Returns the open dialog, or null.
+HWND TimeOpen(Process& process, int command, const std::string& key, const char* caption, int item,
+              const std::function<Seen(HWND)>& look) {
+    const double start = Now();
+    PostMessageA(process.Main(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    HWND dialog = WaitDialog(process, caption, item, look);
+    const double seconds = Now() - start;
+    if (dialog == nullptr) {
+        Note(key, "not shown within the time limit;" + DialogsOf(process.Id()));
+        CloseDialog(FindDialog(process.Id(), caption, item), IDCANCEL);
+        return nullptr;
+    }
+    Sample(key, seconds);
+    return dialog;
+}
+
+// The state a dialog's control must show, painted, for the dialog to count
+// as shown: a text of this length, or a list of this many lines.
+std::function<Seen(HWND)> ShowsControl(int item, UINT query, LRESULT wanted) {
+    return [=](HWND dialog) {
+        HWND control = GetDlgItem(dialog, item);
+        LRESULT got = -1;
+        if (!Ask(control, query, 0, 0, &got)) return Seen::NotYet;
+        return got == wanted && Painted(dialog) && Painted(control) ? Seen::Done : Seen::Answered;
+    };
+}
+
+// Notes the machine's load averages (Wine shows /proc on drive Z:).
+void NoteLoad(const char* section) {
+    std::string load = ReadFileBytes("Z:\\proc\\loadavg");
+    load = load.substr(0, load.find(' ', load.find(' ', load.find(' ') + 1) + 1));
+    if (!load.empty()) std::printf("load %s %s\n", section, load.c_str());
+}
+
 // ---------------------------------------------------------------- start-up
 
-// Starts a program or baseline and waits until it is ready; the seconds it
-// took go to key (none when key is empty). False when it did not get there.
-bool TimedStart(const std::string& exe, const std::string& folder, const char* className,
-                bool wantText, const std::string& key, const char* memoryKey = nullptr) {
+constexpr char kManyPromptsFile[] = "prompts-100000.txt";
+constexpr int kManyPrompts = 100000;
+constexpr char kLongLineFile[] = "prompts-10mb.txt";
+constexpr char kLongLogFile[] = "log-1000000.txt";
+
+std::string DefaultPromptsFile() { return ProgramFolder + "\\larkmoorqtx.txt"; }
+std::string ProgramPromptsFile() { return DataFolderPath() + "\\larkmoorqtx.txt"; }
+
+std::size_t PromptsIn(const std::string& file) {
+    const std::string bytes = ReadFileBytes(file);
+    return CountPrompts(bytes.data(), bytes.size());
+}
+
+// The large inputs: the default prompts repeated to 100,000 lines, one line
+// of 10 MB, a log of 1,000,000 lines.
+void WriteLargeInputs() {
+    const std::string defaults = ReadFileBytes(DefaultPromptsFile());
+    std::string many;
+    for (std::size_t at = 0, lines = 0; lines < kManyPrompts; ++lines) {
+        std::size_t end = defaults.find('\n', at);
+        if (end == std::string::npos) at = 0, end = defaults.find('\n');
+        std::string line = defaults.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        many += line + "\r\n";
+        at = end + 1 < defaults.size() ? end + 1 : 0;
+    }
+    WriteFileBytes(JournalFile(kManyPromptsFile), many);
+    std::string line(10 * 1024 * 1024, 'x');
+    for (std::size_t i = 0; i < line.size(); i += 97) line[i] = static_cast<char>('a' + i % 26);
+    WriteFileBytes(JournalFile(kLongLineFile), line);
+    std::string log;
+    log.reserve(44 * 1000000);
+    char text[64];
+    for (int i = 0; i < 1000000; ++i) {
+        std::snprintf(text, sizeof text, "2024-01-02 03:%02d:%02d - Session Start\n", i / 60 % 60,
+                      i % 60);
+        log += text;
+    }
+    WriteFileBytes(JournalFile(kLongLogFile), log);
+}
+
+// One start of the program with the given prompts file, or of a start-up
+// baseline, timed from process creation to the main window showing its
+// text. Checks once that the program's prompt list holds the file's prompts.
+void TimeStart(const std::string& key, const std::string& exe, const char* className,
+               const std::string& prompts, bool record) {
+    const bool larkmoor = !prompts.empty();
+    if (larkmoor) CopyFileA(prompts.c_str(), ProgramPromptsFile().c_str(), FALSE);
     Process process;
     double started = 0;
-    if (!process.Start(exe, "", folder, className, &started) || process.WaitReady(wantText) == nullptr)
-        return false;
-    if (!key.empty()) Sample(key, Now() - started);
-    if (memoryKey != nullptr) ReportPeakMemory(process, memoryKey);
-    return true;
+    if (!process.Start(exe, "", larkmoor ? ProgramFolder : BaselineFolder, className, &started) ||
+        process.WaitReady(true) == nullptr) {
+        Note(key, "no main window showing text;" + DialogsOf(process.Id()));
+        return;
+    }
+    if (!record) return;
+    Sample(key, Now() - started);
+    static std::set<std::string> checked;
+    if (!checked.insert(key).second) return;
+    if (larkmoor) {
+        LRESULT count = -1;
+        Ask(FindWindowExA(process.Main(), nullptr, "ListBox", nullptr), LB_GETCOUNT, 0, 0, &count);
+        const std::size_t wanted = PromptsIn(prompts);
+        Check(key, count == static_cast<LRESULT>(wanted),
+              std::to_string(count) + " prompts listed, " + std::to_string(wanted) + " in the file");
+    } else if (key == "startup.window") {
+        ReportPeakMemory(process, "memory.window");
+    }
 }
 
 void RunStartup() {
+    NoteLoad("startup");
     PlaceJournal("journal-1000.3db");
-    // Warm-up: starts of each that are not counted fill the file caches, and
-    // the first tells whether the program shows a prompt at all.
-    bool prompts = false;
-    for (int warmUp = 0; warmUp < 3; ++warmUp) {
-        Process larkmoor;
-        double started = 0;
-        if (!larkmoor.Start(LarkmoorExe(), "", ProgramFolder, "larkmoorclass", &started) ||
-            larkmoor.WaitReady(false) == nullptr) {
-            Note("startup.larkmoor", "the program did not show its main window" +
-                                         DialogsOf(larkmoor.Id()));
+    const std::string many = JournalFile(kManyPromptsFile);
+    // The hidden list alone, in a fresh process each time, as the program
+    // fills its list in a fresh process.
+    const auto fillList = [&](bool record) {
+        Process lists;
+        if (!StartDialogBaseline(lists, BaselineArguments("", "", many, ""))) {
+            Note("startup.100000.list", "the dialog baseline did not start");
             return;
         }
-        if (warmUp == 0) prompts = larkmoor.WaitReady(true, 5.0) != nullptr;
-        larkmoor.Close();
-        for (const char* exe : {"larkmoor_bench_window.exe", "larkmoor_bench_window_v6.exe"})
-            TimedStart(BaselineExe(exe), BaselineFolder, kBaselineWindowClass, true, "");
+        LRESULT count = -1;
+        const double start = Now();
+        const bool answered = Ask(lists.Main(), WM_COMMAND, kFillPromptList, 0, &count);
+        const double seconds = Now() - start;
+        if (!record || !answered) return;
+        Sample("startup.100000.list", seconds);
+        if (count != kManyPrompts)
+            Check("startup.100000.list", false, std::to_string(count) + " lines in the list");
+    };
+    const std::function<void(bool)> starts[] = {
+        [&](bool record) {
+            TimeStart("startup.larkmoor", LarkmoorExe(), "larkmoorclass", DefaultPromptsFile(),
+                      record);
+        },
+        [&](bool record) {
+            TimeStart("startup.window", BaselineExe("larkmoor_bench_window.exe"),
+                      kBaselineWindowClass, "", record);
+        },
+        [&](bool record) {
+            TimeStart("startup.window6", BaselineExe("larkmoor_bench_window_v6.exe"),
+                      kBaselineWindowClass, "", record);
+        },
+        [&](bool record) {
+            TimeStart("startup.100000.larkmoor", LarkmoorExe(), "larkmoorclass", many, record);
+        },
+    };
+    // Two rounds that are not counted fill the file caches. Each round then
+    // starts with another of the four, so that none always follows the same.
+    constexpr int kStarts = sizeof starts / sizeof starts[0];
+    for (int run = -2; run < StartupRuns; ++run) {
+        for (int i = 0; i < kStarts; ++i) starts[(i + run + 2) % kStarts](run >= 0);
     }
-    Note("startup.larkmoor", prompts ? "to the main window showing its first prompt"
-                                     : "to the main window shown and answering; it shows no "
-                                       "prompt (prompt store not built yet)");
-    for (int run = 0; run < StartupRuns; ++run) {
-        TimedStart(LarkmoorExe(), ProgramFolder, "larkmoorclass", prompts, "startup.larkmoor");
-        TimedStart(BaselineExe("larkmoor_bench_window.exe"), BaselineFolder, kBaselineWindowClass,
-                   true, "startup.window", run == 0 ? "memory.window" : nullptr);
-        TimedStart(BaselineExe("larkmoor_bench_window_v6.exe"), BaselineFolder,
-                   kBaselineWindowClass, true, "startup.window6");
-    }
+    for (int run = -1; run < StartupRuns; ++run) fillList(run >= 0);
+    CopyFileA(DefaultPromptsFile().c_str(), ProgramPromptsFile().c_str(), FALSE);
 }
 
 // ------------------------------------------------------------ browse, search
@@ -419,18 +548,16 @@ bool ReadJournal(int entries, Journal* journal) {
     return PathExists(JournalFile(journal->file));
 }
 
+Seen RecordShown(HWND dialog) {
+    const LRESULT length = TextLength(GetDlgItem(dialog, IDC_RECORD_NUMBER));
+    if (length < 0) return Seen::NotYet;
+    return length > 0 ? Seen::Done : Seen::Answered;
+}
+
 // Times Browse: from the command to the Entries dialog answering with the
 // first record's number in its field. Returns the open dialog, or null.
 HWND TimeBrowse(Process& process, int command, const std::string& key) {
-    const double start = Now();
-    HWND dialog = OpenEntries(process, command, true);
-    const double seconds = Now() - start;
-    if (dialog == nullptr) {
-        Note(key, "no record shown within the time limit;" + DialogsOf(process.Id()));
-        return nullptr;
-    }
-    Sample(key, seconds);
-    return dialog;
+    return TimeOpen(process, command, key, nullptr, IDC_RECORD_NUMBER, RecordShown);
 }
 
 void CheckBrowse(HWND dialog, const Journal& journal, const std::string& name) {
@@ -450,42 +577,48 @@ void CheckBrowse(HWND dialog, const Journal& journal, const std::string& name) {
               (shown ? "yes" : "no"));
 }
 
+// Two lists must read the same, line for line.
+void CheckSameLines(const std::string& name, HWND ours, HWND theirs, const std::string& what) {
+    const auto a = ListLines(ours);
+    const auto b = ListLines(theirs);
+    std::size_t differ = a.size() == b.size() ? a.size() : 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i] != b[i]) {
+            differ = i;
+            break;
+        }
+    }
+    const bool same = a == b && !a.empty();
+    Check(name, same,
+          same ? std::to_string(a.size()) + " lines, line for line as " + what
+               : "differs from " + what + " at line " + std::to_string(differ) + " (" +
+                     std::to_string(a.size()) + " vs " + std::to_string(b.size()) + " lines)");
+}
+
 // The program's list must read exactly as a plain fill (one LB_ADDSTRING per
 // row, in the query's order) leaves the same list box.
 void CheckListOrder(Process& larkmoor, Process& baseline, const Journal& journal) {
     HWND ours = OpenEntries(larkmoor, IDM_BROWSE_ENTRIES, true);
     HWND plain = OpenEntries(baseline, kFillInQueryOrder, true);
-    if (ours == nullptr || plain == nullptr) {
-        Check("list-order-" + std::to_string(journal.entries), false, "a dialog did not open");
-    } else {
-        const auto a = ListLines(GetDlgItem(ours, IDC_SUBJECT_LIST));
-        const auto b = ListLines(GetDlgItem(plain, IDC_SUBJECT_LIST));
-        std::size_t differ = a.size() == b.size() ? a.size() : 0;
-        for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-            if (a[i] != b[i]) {
-                differ = i;
-                break;
-            }
-        }
-        const bool same = a == b;
-        Check("list-order-" + std::to_string(journal.entries), same,
-              same ? std::to_string(a.size()) + " lines, line for line as one LB_ADDSTRING a row gives"
-                   : "differs from one LB_ADDSTRING a row at line " + std::to_string(differ) +
-                         " (" + std::to_string(a.size()) + " vs " + std::to_string(b.size()) +
-                         " lines)");
-    }
-    CloseEntries(ours);
-    CloseEntries(plain);
+    const std::string name = "list-order-" + std::to_string(journal.entries);
+    if (ours == nullptr || plain == nullptr)
+        Check(name, false, "a dialog did not open");
+    else
+        CheckSameLines(name, GetDlgItem(ours, IDC_SUBJECT_LIST), GetDlgItem(plain, IDC_SUBJECT_LIST),
+                       "one LB_ADDSTRING a row gives");
+    CloseDialog(ours);
+    CloseDialog(plain);
 }
 
-// Times Go in the Search dialog: from the click to the list answering with
-// its lines. The dialog is opened afresh (untimed) for every run, so the
-// list is empty before the search.
-void TimeSearch(Process& larkmoor, const Journal& journal, const std::string& key, int runs) {
+// Times Go in the Entries dialog, opened afresh (untimed) with the command
+// `open` for every run, so that the list is empty before the search: from
+// the click to the list answering with its lines.
+void TimeSearch(Process& process, int open, const Journal& journal, const std::string& key,
+                int runs) {
     for (int run = 0; run < runs; ++run) {
-        HWND dialog = OpenEntries(larkmoor, IDM_SEARCH_ENTRIES, false);
+        HWND dialog = OpenEntries(process, open, false);
         if (dialog == nullptr) {
-            Note(key, "the Search dialog did not open;" + DialogsOf(larkmoor.Id()));
+            Note(key, "the Search dialog did not open;" + DialogsOf(process.Id()));
             return;
         }
         SetText(GetDlgItem(dialog, IDC_SEARCH_TEXT), journal.searchText.c_str());
@@ -500,21 +633,22 @@ void TimeSearch(Process& larkmoor, const Journal& journal, const std::string& ke
         });
         const double seconds = Now() - start;
         if (!done) {
-            Note(key, "no search result within the time limit;" + DialogsOf(larkmoor.Id()));
-            CloseEntries(dialog);
+            Note(key, "no search result within the time limit;" + DialogsOf(process.Id()));
+            CloseDialog(dialog);
             return;
         }
         Sample(key, seconds);
         if (run == 0)
-            Check("search-" + std::to_string(journal.entries), count == journal.searchMatches,
+            Check(key, count == journal.searchMatches,
                   std::to_string(count) + " lines for \"" + journal.searchText + "\", " +
                       std::to_string(journal.searchMatches) + " subjects match");
-        CloseEntries(dialog);
+        CloseDialog(dialog);
     }
 }
 
 void RunBrowseAndSearch(const Journal& journal) {
     const std::string size = std::to_string(journal.entries);
+    NoteLoad(("browse." + size).c_str());
     const int runs = journal.entries >= 100000 ? Runs100k : Runs;
     PlaceJournal(journal.file);
     const std::string scratch = DataFolderPath() + "\\bench-scratch.3db";
@@ -526,11 +660,9 @@ void RunBrowseAndSearch(const Journal& journal) {
         return;
     }
     Process baseline;
-    double started = 0;
-    if (!baseline.Start(BaselineExe("larkmoor_bench_list.exe"), JournalFile(journal.file),
-                        BaselineFolder, kBaselineListClass, &started) ||
-        baseline.WaitReady(true, 120.0) == nullptr) {
-        Note("browse." + size + ".listbox", "the list baseline did not start");
+    if (!StartDialogBaseline(baseline,
+                             BaselineArguments(JournalFile(journal.file), journal.searchText, "", ""))) {
+        Note("browse." + size + ".listbox", "the dialog baseline did not start");
         return;
     }
 
@@ -544,25 +676,19 @@ void RunBrowseAndSearch(const Journal& journal) {
             HWND dialog = TimeBrowse(larkmoor, IDM_BROWSE_ENTRIES, "browse." + size + ".larkmoor");
             if (dialog == nullptr) {
                 browseWorks = false;
-                // Whatever the dialog shows, it has to go before the next step.
-                CloseEntries(FindEntriesDialog(larkmoor.Id()));
             } else {
                 if (run == 0) CheckBrowse(dialog, journal, "browse-" + size);
-                CloseEntries(dialog);
+                CloseDialog(dialog);
             }
         }
-        HWND filled = TimeBrowse(baseline, kFillInListOrder, "browse." + size + ".listbox");
-        CloseEntries(filled);
-        filled = TimeBrowse(baseline, kFillByAppending, "browse." + size + ".append");
-        CloseEntries(filled);
-        const double query = TimeQuery(scratch, kListSubjectsStatement);
+        CloseDialog(TimeBrowse(baseline, kFillInListOrder, "browse." + size + ".listbox"));
+        CloseDialog(TimeBrowse(baseline, kFillByAppending, "browse." + size + ".append"));
+        const double query = TimeSqlite(baseline, scratch, kListSubjectsStatement);
         if (query >= 0) Sample("browse." + size + ".sqlite", query);
     }
     if (journal.entries <= 10000) {
-        for (int run = 0; run < runs; ++run) {
-            HWND filled = TimeBrowse(baseline, kFillInQueryOrder, "browse." + size + ".plainfill");
-            CloseEntries(filled);
-        }
+        for (int run = 0; run < runs; ++run)
+            CloseDialog(TimeBrowse(baseline, kFillInQueryOrder, "browse." + size + ".plainfill"));
         if (browseWorks) CheckListOrder(larkmoor, baseline, journal);
     }
     if (journal.entries >= 100000) {
@@ -571,12 +697,13 @@ void RunBrowseAndSearch(const Journal& journal) {
     }
 
     if (browseWorks) {
-        TimeSearch(larkmoor, journal, "search." + size + ".larkmoor", runs);
+        TimeSearch(larkmoor, IDM_SEARCH_ENTRIES, journal, "search." + size + ".larkmoor", runs);
     } else {
         Note("search." + size + ".larkmoor", "not run: the Entries dialog lists nothing yet");
     }
+    TimeSearch(baseline, 0, journal, "search." + size + ".fill", runs);
     for (int run = 0; run < runs; ++run) {
-        const double query = TimeQuery(scratch, statement);
+        const double query = TimeSqlite(baseline, scratch, statement);
         if (query >= 0) Sample("search." + size + ".sqlite", query);
     }
     larkmoor.Close();
@@ -592,83 +719,104 @@ const char kEntryText[] =
     "the moon drawn in pencil. Ask Vera whether the print shop still does the "
     "heavy paper. It's cheaper to make twelve than one.";
 
+// Times Save in an Entries dialog that the command `open` opens (with a
+// record shown, when wantRecord): from the click to the emptied subject field
+// (stored, list refilled, fields emptied). Returns seconds, or -1 with a note;
+// *count is then the number of lines listed.
+double TimeSave(Process& process, int open, bool wantRecord, const std::string& key,
+                const std::string& subject, const std::string& text, LRESULT* count) {
+    HWND dialog = OpenEntries(process, open, wantRecord);
+    if (dialog == nullptr) {
+        Note(key, "the dialog did not open with a record to save;" + DialogsOf(process.Id()));
+        CloseDialog(FindEntriesDialog(process.Id()));
+        return -1;
+    }
+    SetText(GetDlgItem(dialog, IDC_SUBJECT), subject.c_str());
+    SetText(GetDlgItem(dialog, IDC_ENTRY_TEXT), text.c_str());
+    HWND field = GetDlgItem(dialog, IDC_SUBJECT);
+    const double start = Now();
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SAVE)));
+    const bool done = Settle(kStepTimeout, [&] {
+        const LRESULT length = TextLength(field);
+        return length == 0 ? Seen::Done : length > 0 ? Seen::Answered : Seen::NotYet;
+    });
+    const double seconds = Now() - start;
+    *count = -1;
+    Ask(GetDlgItem(dialog, IDC_SUBJECT_LIST), LB_GETCOUNT, 0, 0, count);
+    if (!done) Note(key, "the save did not end with the fields emptied;" + DialogsOf(process.Id()));
+    CloseDialog(dialog);
+    return done ? seconds : -1;
+}
+
 void RunSave(const Journal& journal) {
+    NoteLoad("save");
     const std::string size = std::to_string(journal.entries);
     PlaceJournal(journal.file);
     Process larkmoor;
-    if (!StartLarkmoor(larkmoor)) {
-        Note("save.insert." + size + ".larkmoor", "the program did not start");
+    Process baseline;
+    if (!StartLarkmoor(larkmoor) ||
+        !StartDialogBaseline(baseline, BaselineArguments(JournalFile(journal.file), "", "", ""))) {
+        Note("save.insert." + size + ".larkmoor", "the program or its baseline did not start");
         return;
     }
-    // A new entry, in the Add dialog: the whole Save command, from the click
-    // to the emptied fields (inserted, list refilled, fields cleared).
-    for (int run = 0; run < Runs; ++run) {
-        const std::string key = "save.insert." + size + ".larkmoor";
-        HWND dialog = OpenEntries(larkmoor, IDM_ADD_ENTRY, false);
-        if (dialog == nullptr) {
-            Note(key, "the Add dialog did not open");
-            break;
-        }
-        const std::string subject = "Bench entry " + std::to_string(run + 1);
-        SetText(GetDlgItem(dialog, IDC_SUBJECT), subject.c_str());
-        SetText(GetDlgItem(dialog, IDC_ENTRY_TEXT), kEntryText);
-        HWND field = GetDlgItem(dialog, IDC_SUBJECT);
-        const double start = Now();
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SAVE)));
-        const bool done = Settle(kStepTimeout, [&] {
-            const LRESULT length = TextLength(field);
-            return length == 0 ? Seen::Done : length > 0 ? Seen::Answered : Seen::NotYet;
-        });
-        const double seconds = Now() - start;
-        LRESULT count = -1;
-        Ask(GetDlgItem(dialog, IDC_SUBJECT_LIST), LB_GETCOUNT, 0, 0, &count);
-        const bool stored = count == journal.entries + run + 1;
-        if (!done || !stored) {
-            Note(key, "the save did not end with the new entry listed (" + std::to_string(count) +
-                          " lines);" + DialogsOf(larkmoor.Id()));
-            CloseEntries(dialog);
-            break;
-        }
-        Sample(key, seconds);
-        CloseEntries(dialog);
-    }
-    // A change to the record Browse shows: the same command updating it.
-    PlaceJournal(journal.file);
+    const std::string scratch = DataFolderPath() + "\\bench-scratch.3db";
+    CopyFileA(JournalFile(journal.file).c_str(), scratch.c_str(), FALSE);
+    // SQLite alone: the same insert and update statements, one open each,
+    // with the entry scrambled and quoted as the program stores it.
+    static char scrambled[kEntrySize];
+    static char quoted[2 * kEntrySize];
+    ClearText(scrambled, sizeof scrambled);
+    ClearText(quoted, sizeof quoted);
+    ScrambleText(kEntryText, scrambled);
+    QuoteSqlText(scrambled, quoted);
+    const std::string statements[] = {
+        std::string("INSERT INTO dbtable (a, dbdate, dbsubject, dbentry) "
+                    "VALUES(NULL,'2026-12-07 10:00:00','Bench entry','") +
+            quoted + "');",
+        std::string("UPDATE dbtable SET dbdate='2026-12-07 10:00:01', "
+                    "dbsubject='Bench entry', dbentry='") +
+            quoted + "' WHERE a=1 ;"};
+
+    // Each run: a new entry in the Add dialog, a change to the record Browse
+    // shows; the same saves in the dialog baseline, whose list is refilled
+    // (from empty, as in Add, and from full, as in Browse); the statements
+    // and the listing SELECT through SQLite alone.
+    bool works[2] = {true, true};
+    int inserted = 0;
     int updated = 0;
     for (int run = 0; run < Runs; ++run) {
-        const std::string key = "save.update." + size + ".larkmoor";
-        HWND dialog = OpenEntries(larkmoor, IDM_BROWSE_ENTRIES, true);
-        if (dialog == nullptr) {
-            Note(key, "Browse showed no record to change");
-            CloseEntries(FindEntriesDialog(larkmoor.Id()));
-            break;
+        for (int kind = 0; kind < 2; ++kind) {
+            const std::string what = kind == 0 ? "save.insert." + size : "save.update." + size;
+            const std::string subject = "Bench entry " + std::to_string(run + 1);
+            const std::string text = std::string(kEntryText) + " " + std::to_string(run + 1);
+            LRESULT count = -1;
+            if (works[kind]) {
+                const double seconds = TimeSave(larkmoor, kind == 0 ? IDM_ADD_ENTRY : IDM_BROWSE_ENTRIES,
+                                                kind == 1, what + ".larkmoor", subject, text, &count);
+                const LRESULT wanted = journal.entries + inserted + (kind == 0 ? 1 : 0);
+                works[kind] = seconds >= 0 && count == wanted;
+                if (works[kind]) {
+                    Sample(what + ".larkmoor", seconds);
+                    (kind == 0 ? inserted : updated) += 1;
+                } else if (seconds >= 0) {
+                    Note(what + ".larkmoor", "the list holds " + std::to_string(count) + " lines after the save");
+                }
+            }
+            const double refill = TimeSave(baseline, kind == 0 ? 0 : kFillInListOrder, kind == 1,
+                                           what + ".refill", subject, text, &count);
+            if (refill >= 0 && count == journal.entries) Sample(what + ".refill", refill);
+            const double statement = TimeSqlite(baseline, scratch, statements[kind], kRunStatement);
+            if (statement >= 0) Sample(what + ".sqlite", statement);
         }
-        const std::string text = std::string(kEntryText) + " Changed " + std::to_string(run + 1);
-        SetText(GetDlgItem(dialog, IDC_ENTRY_TEXT), text.c_str());
-        HWND field = GetDlgItem(dialog, IDC_SUBJECT);
-        const double start = Now();
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SAVE)));
-        const bool done = Settle(kStepTimeout, [&] {
-            const LRESULT length = TextLength(field);
-            return length == 0 ? Seen::Done : length > 0 ? Seen::Answered : Seen::NotYet;
-        });
-        const double seconds = Now() - start;
-        LRESULT count = -1;
-        Ask(GetDlgItem(dialog, IDC_SUBJECT_LIST), LB_GETCOUNT, 0, 0, &count);
-        if (!done || count != journal.entries) {
-            Note(key, "the save did not end with the list refilled;" + DialogsOf(larkmoor.Id()));
-            CloseEntries(dialog);
-            break;
-        }
-        Sample(key, seconds);
-        ++updated;
-        CloseEntries(dialog);
+        const double query = TimeSqlite(baseline, scratch, kListSubjectsStatement);
+        if (query >= 0) Sample("save." + size + ".select", query);
     }
     larkmoor.Close();
+    baseline.Close();
+    DeleteFileA(scratch.c_str());
     // The changes replaced records, they added none.
-    if (updated > 0) {
+    if (inserted + updated > 0) {
         sqlite3* db = nullptr;
         char** table = nullptr;
         int rows = 0;
@@ -676,36 +824,15 @@ void RunSave(const Journal& journal) {
         sqlite3_open(ProgramDatabase().c_str(), &db);
         sqlite3_get_table(db, "SELECT count(*) FROM dbtable WHERE length(dbentry) > 0;", &table,
                           &rows, &columns, nullptr);
+        const int wanted = journal.entries + inserted;
         const bool counted = rows == 1 && table != nullptr && table[1] != nullptr &&
-                             std::atoi(table[1]) == journal.entries;
+                             std::atoi(table[1]) == wanted;
         sqlite3_free_table(table);
         sqlite3_close(db);
-        Check("save-update-" + size, counted, "the record count stays " + size + " after changes");
+        Check("save-" + size, counted,
+              "the journal holds " + std::to_string(wanted) + " records after " +
+ std::to_string(inserted) + " new entries and " + std::to_string(updated) + " changes");
     }
-
-    // SQLite alone: the same insert and update statements, one open each,
-    // with the entry scrambled and quoted as the program stores it.
-    const std::string scratch = DataFolderPath() + "\\bench-scratch.3db";
-    CopyFileA(JournalFile(journal.file).c_str(), scratch.c_str(), FALSE);
-    static char scrambled[kEntrySize];
-    static char quoted[2 * kEntrySize];
-    ClearText(scrambled, sizeof scrambled);
-    ClearText(quoted, sizeof quoted);
-    ScrambleText(kEntryText, scrambled);
-    QuoteSqlText(scrambled, quoted);
-    const std::string insert = std::string("INSERT INTO dbtable (a, dbdate, dbsubject, dbentry) "
-                                           "VALUES(NULL,'2026-12-07 10:00:00','Bench entry','") +
-                               quoted + "');";
-    const std::string update = std::string("UPDATE dbtable SET dbdate='2026-12-07 10:00:01', "
-                                           "dbsubject='Bench entry', dbentry='") +
-                               quoted + "' WHERE a=1 ;";
-    for (int run = 0; run < Runs; ++run) {
-        const double inserted = TimeStatement(scratch, insert);
-        if (inserted >= 0) Sample("save.insert." + size + ".sqlite", inserted);
-        const double changed = TimeStatement(scratch, update);
-        if (changed >= 0) Sample("save.update." + size + ".sqlite", changed);
-    }
-    DeleteFileA(scratch.c_str());
 }
 
 // ----------------------------------------------------------------- compact
@@ -732,6 +859,7 @@ double TimeNotice(Process& process, int command, std::string* text = nullptr) {
 }
 
 void RunCompact() {
+    NoteLoad("compact");
     const std::string half = JournalFile("journal-10000-half.3db");
     if (!PathExists(half)) {
         Note("compact.10000.larkmoor", "no half-deleted journal generated");
@@ -739,63 +867,120 @@ void RunCompact() {
     }
     PlaceJournal("journal-10000-half.3db");
     Process larkmoor;
-    if (!StartLarkmoor(larkmoor)) {
-        Note("compact.10000.larkmoor", "the program did not start");
+    Process baseline;
+    if (!StartLarkmoor(larkmoor) || !StartDialogBaseline(baseline, BaselineArguments("", "", "", ""))) {
+        Note("compact.10000.larkmoor", "the program or its baseline did not start");
         return;
     }
-    const DWORD before = [&] {
+    const auto sizeOf = [](const std::string& path) {
         WIN32_FILE_ATTRIBUTE_DATA data = {};
-        GetFileAttributesExA(half.c_str(), GetFileExInfoStandard, &data);
+        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
         return data.nFileSizeLow;
-    }();
+    };
+    // Each run: the program's command, the notice box alone, VACUUM alone,
+    // each on a fresh copy of the half-deleted journal.
+    const std::string scratch = DataFolderPath() + "\\bench-scratch.3db";
     for (int run = 0; run < Runs; ++run) {
         PlaceJournal("journal-10000-half.3db");
         std::string text;
         const double seconds = TimeNotice(larkmoor, IDM_COMPACT_DATABASE, &text);
-        if (seconds < 0) {
-            Note("compact.10000.larkmoor", "no \"Database compacted.\" notice;" +
+        if (seconds < 0 || text != "Database compacted.") {
+            Note("compact.10000.larkmoor", "no \"Database compacted.\" notice: " + text +
                                                DialogsOf(larkmoor.Id()));
             break;
         }
-        if (text != "Database compacted.") {
-            Note("compact.10000.larkmoor", "the notice said: " + text);
-            break;
-        }
         Sample("compact.10000.larkmoor", seconds);
-        if (run == 0) {
-            WIN32_FILE_ATTRIBUTE_DATA data = {};
-            GetFileAttributesExA(ProgramDatabase().c_str(), GetFileExInfoStandard, &data);
-            Check("compact-10000", data.nFileSizeLow < before,
-                  "file " + std::to_string(before) + " bytes before, " +
-                      std::to_string(data.nFileSizeLow) + " after");
-        }
+        if (run == 0)
+            Check("compact-10000", sizeOf(ProgramDatabase()) < sizeOf(half),
+                  "file " + std::to_string(sizeOf(half)) + " bytes before, " +
+                      std::to_string(sizeOf(ProgramDatabase())) + " after");
+        const double notice = TimeNotice(baseline, kShowNotice);
+        if (notice >= 0) Sample("compact.notice", notice);
+        CopyFileA(half.c_str(), scratch.c_str(), FALSE);
+        const double vacuum = TimeSqlite(baseline, scratch, kCompactStatement, kRunStatement);
+        if (vacuum >= 0) Sample("compact.10000.sqlite", vacuum);
     }
     larkmoor.Close();
-
-    // The notice box alone, shown by the list baseline on a command.
-    Process baseline;
-    double started = 0;
-    if (baseline.Start(BaselineExe("larkmoor_bench_list.exe"), half, BaselineFolder,
-                       kBaselineListClass, &started) &&
-        baseline.WaitReady(true) != nullptr) {
-        for (int run = 0; run < Runs; ++run) {
-            const double seconds = TimeNotice(baseline, kShowNotice);
-            if (seconds < 0) {
-                Note("compact.notice", "no notice from the baseline");
-                break;
-            }
-            Sample("compact.notice", seconds);
-        }
-    }
     baseline.Close();
-
-    const std::string scratch = DataFolderPath() + "\\bench-scratch.3db";
-    for (int run = 0; run < Runs; ++run) {
-        CopyFileA(half.c_str(), scratch.c_str(), FALSE);
-        const double seconds = TimeStatement(scratch, "VACUUM;");
-        if (seconds >= 0) Sample("compact.10000.sqlite", seconds);
-    }
     DeleteFileA(scratch.c_str());
+}
+
+// --------------------------------------------------- prompts editor and log
+
+constexpr char kEditorCaption[] = "Larkmoor: Edit Brainstorm Prompts";
+constexpr char kLogCaption[] = "Larkmoor: View Program Log";
+
+// Edit Brainstorm Prompts with the default prompts, 100,000 prompts and one
+// line of 10 MB: from the command to the dialog showing the whole file in its
+// field, painted; beside the bare dialog baseline taking the same text.
+void RunPrompts() {
+    NoteLoad("prompts");
+    PlaceJournal("journal-1000.3db");
+    const std::pair<const char*, std::string> files[] = {
+        {"default", DefaultPromptsFile()},
+        {"100000", JournalFile(kManyPromptsFile)},
+        {"10mb", JournalFile(kLongLineFile)}};
+    for (const auto& [name, file] : files) {
+        const std::string key = std::string("prompts.") + name;
+        const std::string bytes = ReadFileBytes(file);
+        const LRESULT length = static_cast<LRESULT>(ToEditText(bytes.data(), bytes.size()).size());
+        const std::size_t count = CountPrompts(bytes.data(), bytes.size());
+        CopyFileA(file.c_str(), ProgramPromptsFile().c_str(), FALSE);
+        Process larkmoor;
+        Process bare;
+        if (!StartLarkmoor(larkmoor) || !StartDialogBaseline(bare, BaselineArguments("", "", file, ""))) {
+            Note(key + ".larkmoor", "the program or its baseline did not start");
+            continue;
+        }
+        const auto shown = ShowsControl(IDC_PROMPTS_TEXT, WM_GETTEXTLENGTH, length);
+        const int runs = bytes.size() > 1000000 ? Runs100k : Runs;
+        for (int run = 0; run < runs; ++run) {
+            HWND dialog = TimeOpen(larkmoor, IDM_EDIT_PROMPTS, key + ".larkmoor", kEditorCaption,
+                                   IDC_PROMPTS_TEXT, shown);
+            if (run == 0 && dialog != nullptr) {
+                char label[64] = {};
+                GetWindowTextA(GetDlgItem(dialog, IDC_PROMPTS_COUNT), label, sizeof label);
+                Check(key, std::to_string(count) + " prompts" == label,
+                      std::to_string(length) + " characters shown, the count says \"" + label + "\"");
+            }
+            CloseDialog(dialog, IDCANCEL);
+            CloseDialog(TimeOpen(bare, kEditPrompts, key + ".bare", kEditorCaption,
+                                 IDC_PROMPTS_TEXT, shown),
+                        IDCANCEL);
+        }
+        larkmoor.Close();
+        if (ReadFileBytes(ProgramPromptsFile()) != bytes)
+            Check(key, false, "the prompts file changed although every edit was cancelled");
+    }
+    CopyFileA(DefaultPromptsFile().c_str(), ProgramPromptsFile().c_str(), FALSE);
+}
+
+// View Program Log with a log of 1,000,000 lines: from the command to the
+// list showing its newest lines, painted; beside the same lines put in the
+// same list alone.
+void RunLog() {
+    NoteLoad("log");
+    const std::string log = DataFolderPath() + "\\larkmoorlog.txt";
+    CopyFileA(JournalFile(kLongLogFile).c_str(), log.c_str(), FALSE);
+    Process larkmoor;
+    Process bare;
+    // The baseline reads the log once the program has added its line.
+    if (!StartLarkmoor(larkmoor) || !StartDialogBaseline(bare, BaselineArguments("", "", "", log))) {
+        Note("log.1000000.larkmoor", "the program or its baseline did not start");
+        return;
+    }
+    const auto shown = ShowsControl(IDC_LOG_LIST, LB_GETCOUNT, kShownLogLines + 1);
+    for (int run = 0; run < Runs; ++run) {
+        HWND ours = TimeOpen(larkmoor, IDM_VIEW_LOG, "log.1000000.larkmoor", kLogCaption,
+                             IDC_LOG_LIST, shown);
+        HWND theirs =
+            TimeOpen(bare, kViewLog, "log.1000000.bare", kLogCaption, IDC_LOG_LIST, shown);
+        if (run == 0 && ours != nullptr && theirs != nullptr)
+            CheckSameLines("log-1000000", GetDlgItem(ours, IDC_LOG_LIST),
+                           GetDlgItem(theirs, IDC_LOG_LIST), "the log's newest lines");
+        CloseDialog(ours, IDOK);
+        CloseDialog(theirs, IDOK);
+    }
 }
 
 }  // namespace
@@ -803,7 +988,7 @@ void RunCompact() {
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: larkmoor_bench PROGRAM_FOLDER DATA_FOLDER [option=value...] "
-                             "[startup|browse|save|compact...]\n");
+                             "[browse|save|compact|prompts|log|startup...]\n");
         return 2;
     }
     ProgramFolder = argv[1];
@@ -835,6 +1020,7 @@ int main(int argc, char** argv) {
     // Quiet start-ups: no startup screen, automatic login, logging on.
     RemoveDataFolder();
     WriteSettingsFile(50, 40, 480, 360, 0, 1, 1);
+    if (wanted("prompts") || wanted("log") || wanted("startup")) WriteLargeInputs();
 
     if (wanted("browse")) {
         for (int entries : {1000, 10000, 100000}) {
@@ -850,6 +1036,8 @@ int main(int argc, char** argv) {
         if (ReadJournal(10000, &journal)) RunSave(journal);
     }
     if (wanted("compact")) RunCompact();
+    if (wanted("prompts")) RunPrompts();
+    if (wanted("log")) RunLog();
     // Start-ups last: by then the Wine session has settled (a new prefix
     // keeps working in the background for a while after its first start).
     if (wanted("startup")) RunStartup();

@@ -27,23 +27,6 @@ HWND LogOut(Larkmoor& program, HWND window) {
     return program.WaitDialog("Larkmoor Login");
 }
 
-// Every file under the folder, by path, with its bytes.
-void ReadTree(const std::string& folder, std::vector<std::pair<std::string, std::string>>* files) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ReadTree(path, files);
-        else
-            files->emplace_back(path, ReadFileBytes(path));
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 }  // namespace
 
 TEST_F(LoginTest, AutomaticLoginOffAsksForThePasswordAndLogsEachNearMiss) {
@@ -217,8 +200,7 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     ASSERT_TRUE(Answer(program, "Notice", "Database compacted."));
     ExitAnswering(program, window);
 
-    std::vector<std::pair<std::string, std::string>> files;
-    ReadTree(DataFolderPath(), &files);
+    const std::map<std::string, std::string> files = ReadTree(DataFolderPath());
     ASSERT_GE(files.size(), 4u);  // settings, log, prompts, database
     for (const auto& [path, bytes] : files) {
         // Passwords and entry texts are stored scrambled only.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "product_version.h"
 #include "resource.h"
 #include "support/driver.h"
 
@@ -150,10 +151,12 @@ TEST_F(ProgramResources, VersionBlock) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010001u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010001u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    const DWORD versionMS = MAKELONG(LARKMOOR_VERSION_MINOR, LARKMOOR_VERSION_MAJOR);
+    const DWORD versionLS = MAKELONG(0, LARKMOOR_VERSION_PATCH);
+    EXPECT_EQ(fixed->dwFileVersionMS, versionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, versionLS);
+    EXPECT_EQ(fixed->dwProductVersionMS, versionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, versionLS);
     EXPECT_EQ(fixed->dwFileFlagsMask, 0u);
     EXPECT_EQ(fixed->dwFileFlags, 0u);
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
@@ -170,10 +173,14 @@ TEST_F(ProgramResources, VersionBlock) {
     struct Row {
         const char* name;
         const char* value;
-    } rows[] = {{"FileDescription", "larkmoor"}, {"InternalName", "larkmoor"},
-                {"OriginalFilename", "larkmoor"}, {"PrivateBuild", "larkmoor"},
-                {"ProductName", "larkmoor"},     {"SpecialBuild", "larkmoor"},
-                {"FileVersion", "1.1"},          {"ProductVersion", "1.1"}};
+    } rows[] = {{"FileDescription", "larkmoor"},
+                {"InternalName", "larkmoor"},
+                {"OriginalFilename", "larkmoor"},
+                {"PrivateBuild", "larkmoor"},
+                {"ProductName", "larkmoor"},
+                {"SpecialBuild", "larkmoor"},
+                {"FileVersion", LARKMOOR_VERSION_TEXT},
+                {"ProductVersion", LARKMOOR_VERSION_TEXT}};
     for (const Row& row : rows) {
         char* value = nullptr;
         const std::string query = std::string("\\StringFileInfo\\FFFF0000\\") + row.name;
@@ -198,7 +205,10 @@ TEST_F(ProgramResources, ManifestAsksForCommonControls6) {
     EXPECT_NE(manifest.find("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"),
               std::string::npos);
     EXPECT_NE(manifest.find("manifestVersion=\"1.0\""), std::string::npos);
-    EXPECT_NE(manifest.find("version=\"1.1.0.0\""), std::string::npos);
+    const std::string version = std::to_string(LARKMOOR_VERSION_MAJOR) + "." +
+                                std::to_string(LARKMOOR_VERSION_MINOR) + "." +
+                                std::to_string(LARKMOOR_VERSION_PATCH) + ".0";
+    EXPECT_NE(manifest.find("version=\"" + version + "\""), std::string::npos);
     EXPECT_NE(manifest.find("<description>Larkmoor</description>"), std::string::npos);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos);
     EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);

@@ -2,9 +2,8 @@
 // second instance, the startup screen, the About box and the help command.
 #include "support/driver.h"
 
-#include <tlhelp32.h>
-
 #include "product.h"
+#include "product_version.h"
 #include "resource.h"
 
 using namespace e2e;
@@ -12,30 +11,6 @@ using namespace e2e;
 namespace {
 
 using ShellTest = ProgramTest;
-
-// Processes whose parent is the given process, with their executable names.
-std::vector<PROCESSENTRY32> ChildProcesses(DWORD parentId) {
-    std::vector<PROCESSENTRY32> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return children;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (entry.th32ParentProcessID == parentId) children.push_back(entry);
-    CloseHandle(snapshot);
-    return children;
-}
-
-// Ends every process the program started (the help viewer).
-void EndChildren(DWORD parentId) {
-    for (const PROCESSENTRY32& child : ChildProcesses(parentId)) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child.th32ProcessID);
-        if (process == nullptr) continue;
-        TerminateProcess(process, 0);
-        WaitForSingleObject(process, kWaitMs);
-        CloseHandle(process);
-    }
-}
 
 }  // namespace
 
@@ -169,7 +144,7 @@ TEST_F(ShellTest, StartupScreenShowsBeforeTheMainWindowOnlyWithItsSwitchAtOne) {
         EXPECT_EQ(startupSeen, value == 1);
         EXPECT_FALSE(bothAtOnce) << "the main window shows only after the startup screen";
         if (value == 1) {
-            EXPECT_EQ(version, "Larkmoor version 1.1");
+            EXPECT_EQ(version, std::string("Larkmoor version ") + LARKMOOR_VERSION_TEXT);
         }
         ExitAnswering(program, window);
     }
@@ -198,11 +173,7 @@ TEST_F(ShellTest, F1OpensTheHelpFileBesideTheProgramOrSaysItIsMissing) {
             ASSERT_TRUE(Answer(program, "Error!", "Unable to open program's help file"));
             EXPECT_TRUE(ChildProcesses(program.ProcessId()).empty()) << "no viewer was started";
         } else {
-            EXPECT_TRUE(WaitUntil([&] {
-                for (const PROCESSENTRY32& child : ChildProcesses(program.ProcessId()))
-                    if (lstrcmpiA(child.szExeFile, "hh.exe") == 0) return true;
-                return false;
-            })) << "the help viewer was started";
+            EXPECT_TRUE(WaitForChild(program.ProcessId(), "hh.exe")) << "the help viewer was started";
             EXPECT_EQ(program.WaitDialog("Error!", 2000), nullptr);
             EndChildren(program.ProcessId());
         }

@@ -196,6 +196,41 @@ HWND PromptView(HWND window) {
     return FindWindowExA(window, nullptr, "Edit", nullptr);
 }
 
+std::vector<PROCESSENTRY32> ChildProcesses(DWORD parentId) {
+    std::vector<PROCESSENTRY32> children;
+    // No process (one never started): under Wine the processes started from
+    // Linux, this test program among them, have parent 0.
+    if (parentId == 0) return children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return children;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == parentId) children.push_back(entry);
+    CloseHandle(snapshot);
+    return children;
+}
+
+bool WaitForChild(DWORD parentId, const char* exeName, DWORD timeoutMs) {
+    return WaitUntil(
+        [&] {
+            for (const PROCESSENTRY32& child : ChildProcesses(parentId))
+                if (lstrcmpiA(child.szExeFile, exeName) == 0) return true;
+            return false;
+        },
+        timeoutMs);
+}
+
+void EndChildren(DWORD parentId) {
+    for (const PROCESSENTRY32& child : ChildProcesses(parentId)) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child.th32ProcessID);
+        if (process == nullptr) continue;
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, kWaitMs);
+        CloseHandle(process);
+    }
+}
+
 std::vector<DialogWindow> ProcessDialogs(DWORD processId) {
     std::vector<DialogWindow> dialogs;
     for (HWND window : TopWindows(processId, "#32770")) dialogs.push_back({window, TextOf(window)});
@@ -206,14 +241,15 @@ Larkmoor::~Larkmoor() {
     Kill();
 }
 
-bool Larkmoor::Start(const std::string& workingFolder) {
+bool Larkmoor::Start(const std::string& workingFolder, const std::string& program) {
     WCHAR programFolder[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, programFolder, MAX_PATH);
     PathRemoveFileSpecW(programFolder);
     PathAppendW(programFolder, L"program");
-    const std::u16string program(reinterpret_cast<const char16_t*>(programFolder));
-    const std::u16string folder = workingFolder.empty() ? program : Utf16FromUtf8(workingFolder);
-    std::u16string command = u"\"" + program + u"\\larkmoor.exe\"";
+    const std::u16string built(reinterpret_cast<const char16_t*>(programFolder));
+    const std::u16string folder = workingFolder.empty() ? built : Utf16FromUtf8(workingFolder);
+    std::u16string command =
+        u"\"" + (program.empty() ? built + u"\\larkmoor.exe" : Utf16FromUtf8(program)) + u"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     return CreateProcessW(nullptr, reinterpret_cast<WCHAR*>(&command[0]), nullptr, nullptr, FALSE,

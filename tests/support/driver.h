@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -82,6 +84,12 @@ HWND PromptView(HWND window);
 
 // --- The program --------------------------------------------------------------------
 
+// Processes whose parent is the given process, with their executable names;
+// waiting for one by its name; ending them all (a help viewer, say).
+std::vector<PROCESSENTRY32> ChildProcesses(DWORD parentId);
+bool WaitForChild(DWORD parentId, const char* exeName, DWORD timeoutMs = kWaitMs);
+void EndChildren(DWORD parentId);
+
 // Top-level dialog windows (class #32770) of a process, with their captions.
 struct DialogWindow {
     HWND window;
@@ -93,9 +101,11 @@ std::vector<DialogWindow> ProcessDialogs(DWORD processId);
 class Larkmoor {
 public:
     ~Larkmoor();
-    // Starts larkmoor.exe with workingFolder (UTF-8) as its current folder
-    // (the program folder when empty).
-    bool Start(const std::string& workingFolder = std::string());
+    // Starts the program (the built larkmoor.exe when empty) with
+    // workingFolder as its current folder (the program folder when empty);
+    // both paths in UTF-8.
+    bool Start(const std::string& workingFolder = std::string(),
+               const std::string& program = std::string());
     // The visible main window of this process, or null after the timeout.
     HWND WaitMainWindow(DWORD timeoutMs = kStartMs);
     // A visible dialog of this process with exactly this caption, or null.

@@ -71,6 +71,25 @@ std::string ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
+std::map<std::string, std::string> ReadTree(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const auto& [path, bytes] : ReadTree(folder + "\\" + name))
+                files[name + "\\" + path] = bytes;
+        } else {
+            files[name] = ReadFileBytes(folder + "\\" + name);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return files;
+}
+
 bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -1,6 +1,7 @@
 // File helpers shared by the Win32 and the end-to-end tests.
 #pragma once
 
+#include <map>
 #include <string>
 
 // The program's data folder in this Wine prefix (application data + "larkmoor").
@@ -15,6 +16,9 @@ std::string EmptyTempFolder(const char* name);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 bool PathExists(const std::string& path);
+// Every file below a folder, by its path relative to the folder, with its
+// bytes; empty for a missing folder.
+std::map<std::string, std::string> ReadTree(const std::string& folder);
 
 // Writes a settings file into the data folder: geometry, switches and the
 // plain password (stored scrambled, as the program stores it).

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "product.h"
+#include "product_version.h"
 #include "resource.h"
 #include "support/dialog_template.h"
 
@@ -27,12 +28,13 @@ constexpr DWORD kCaptioned = kFrame | WS_CAPTION;
 }  // namespace
 
 TEST(DialogTemplates, StartupScreenHasNoTitleBar) {
-    ExpectDialogTemplate(IDD_STARTUP, {kFrame, 216, 48, "", 8, 0},
-                         {
-                             {"static", IDC_PRODUCT_ICON, "", kIcon, 7, 7, 32, 32},
-                             {"static", kNoId, "Larkmoor version 1.1", kLabel, 44, 13, 101, 8},
-                             {"static", kNoId, LARKMOOR_OWNER_NOTICE, kLabel, 44, 23, 171, 8},
-                         });
+    ExpectDialogTemplate(
+        IDD_STARTUP, {kFrame, 216, 48, "", 8, 0},
+        {
+            {"static", IDC_PRODUCT_ICON, "", kIcon, 7, 7, 32, 32},
+            {"static", kNoId, "Larkmoor version " LARKMOOR_VERSION_TEXT, kLabel, 44, 13, 101, 8},
+            {"static", kNoId, LARKMOOR_OWNER_NOTICE, kLabel, 44, 23, 171, 8},
+        });
 }
 
 TEST(DialogTemplates, AboutBoxNamesTheOneWebPageTwice) {
@@ -41,7 +43,7 @@ TEST(DialogTemplates, AboutBoxNamesTheOneWebPageTwice) {
         IDD_ABOUT, {kCaptioned, 236, 96, "About this program", 8, 0},
         {
             {"static", IDC_PRODUCT_ICON, "", kIcon, 5, 4, 32, 32},
-            {"static", kNoId, "Larkmoor version 1.1", kLabel, 41, 11, 101, 8},
+            {"static", kNoId, "Larkmoor version " LARKMOOR_VERSION_TEXT, kLabel, 41, 11, 101, 8},
             {"static", kNoId, LARKMOOR_OWNER_NOTICE, kLabel, 40, 21, 167, 8},
             {"edit", kNoId, "To download the latest version of this program, visit " + page + ".",
              kChild | WS_BORDER | ES_READONLY | ES_AUTOVSCROLL | ES_MULTILINE, 5, 41, 223, 25},

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "product.h"
+#include "product_version.h"
 #include "resource.h"
 #include "shell/shell.h"
 #include "support/ui_harness.h"
@@ -248,7 +249,7 @@ TEST(StartupAboutLayout, NoticeAndAddressFitTheirControls) {
         HWND notice = LabelWithText(dialog, LARKMOOR_OWNER_NOTICE);
         ASSERT_NE(notice, nullptr);
         EXPECT_LE(TextWidth(notice), ClientWidth(notice));
-        HWND version = LabelWithText(dialog, "Larkmoor version 1.1");
+        HWND version = LabelWithText(dialog, "Larkmoor version " LARKMOOR_VERSION_TEXT);
         ASSERT_NE(version, nullptr);
         EXPECT_LE(TextWidth(version), ClientWidth(version));
         if (templateId == IDD_ABOUT) {

@@ -124,6 +124,26 @@ TEST_F(ViewLogDialogTest, LogThatCannotBeDeletedSaysSo) {
     EXPECT_TRUE(DeleteEnabled());
 }
 
+TEST_F(ViewLogDialogTest, NewestLinesAroundTheLimitWhateverTheLastLineEnd) {
+    const int limit = static_cast<int>(kShownLogLines);
+    for (int total : {limit, limit + 1, limit + 2}) {
+        for (const std::string end : {"\n", "\r\n", ""}) {
+            SCOPED_TRACE(std::to_string(total) + " lines, last ending in " +
+                         std::to_string(end.size()) + " bytes");
+            std::string log = NumberedLog(total);
+            log.replace(log.size() - 1, 1, end);
+            WriteFileBytes(LogPath, log);
+            Open();
+            const int older = total - limit;
+            ASSERT_EQ(Count(), older > 0 ? limit + 1 : total);
+            EXPECT_EQ(Item(0), older > 0 ? "(" + std::to_string(older) + " older lines are not shown)"
+                                         : "2024-03-15 14:05:09 - Session Start 1");
+            EXPECT_EQ(Item(Count() - 1),
+                      "2024-03-15 14:05:09 - Session Start " + std::to_string(total));
+        }
+    }
+}
+
 TEST_F(ViewLogDialogTest, LongLinesAreCutAndScrollSideways) {
     WriteFileBytes(LogPath, std::string(5000, 'w') + "\nshort\n");
     Open();
@@ -132,6 +152,18 @@ TEST_F(ViewLogDialogTest, LongLinesAreCutAndScrollSideways) {
     RECT client;
     GetClientRect(list_, &client);
     EXPECT_GT(SendMessageA(list_, LB_GETHORIZONTALEXTENT, 0, 0), client.right);
+    // The scroll range is exactly the widest line as the font measures it.
+    const std::string mixed = "Mixed: caf\xE9 \x80 1,234 ijl WMW";
+    WriteFileBytes(LogPath, "short\n" + mixed + "\nmiddling line\n");
+    Open();
+    HDC dc = GetDC(list_);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list_, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, mixed.c_str(), static_cast<int>(mixed.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(list_, dc);
+    EXPECT_EQ(SendMessageA(list_, LB_GETHORIZONTALEXTENT, 0, 0),
+              size.cx + 2 * GetSystemMetrics(SM_CXBORDER) + 4);
 }
 
 TEST_F(ViewLogDialogTest, FolderThatCannotBeOpenedSaysSo) {
