@@ -8,8 +8,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -21,6 +19,7 @@
 #include "journal/text.h"
 #include "support/oracles.h"
 #include "support/side_db.h"
+#include "support/streams.h"
 
 namespace {
 
@@ -59,11 +58,6 @@ public:
 using oracle::Hex;
 using oracle::Quoted;
 using oracle::Scrambled;
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 class JournalStoreTest : public ::testing::Test {
 protected:

@@ -10,6 +10,7 @@
 #include "settings/password.h"
 #include "settings/settings_file.h"
 #include "support/oracles.h"
+#include "support/streams.h"
 
 namespace {
 
@@ -60,12 +61,9 @@ TEST(MatchesStoredPassword, PasswordLineEndedByCrLfStillLetsTheUserIn) {
     // carriage return at the end of the password line; the reader takes it
     // as part of the line end, so the password is the one the user knows.
     ApplyDefaultSettings();
-    std::FILE* file = std::tmpfile();
+    std::FILE* file =
+        StreamOf("0\r\n0\r\n320\r\n240\r\n1\r\n1\r\n0\r\n" + Scrambled("granite") + "\r\n");
     ASSERT_NE(file, nullptr);
-    const std::string crlf =
-        "0\r\n0\r\n320\r\n240\r\n1\r\n1\r\n0\r\n" + Scrambled("granite") + "\r\n";
-    std::fputs(crlf.c_str(), file);
-    std::rewind(file);
     ReadSettingsFrom(file);
     std::fclose(file);
     EXPECT_EQ(std::string(StoredPassword), Scrambled("granite"));

@@ -11,6 +11,7 @@
 #include "settings/password.h"
 #include "settings/settings_file.h"
 #include "support/oracles.h"
+#include "support/streams.h"
 
 namespace {
 
@@ -52,19 +53,14 @@ std::string Written() {
     std::FILE* file = std::tmpfile();
     EXPECT_NE(file, nullptr);
     EXPECT_TRUE(WriteSettingsTo(file));
-    std::rewind(file);
-    std::string bytes;
-    int c;
-    while ((c = std::getc(file)) != EOF) bytes += static_cast<char>(c);
+    const std::string bytes = BytesOf(file);
     std::fclose(file);
     return bytes;
 }
 
 void Read(const std::string& bytes) {
-    std::FILE* file = std::tmpfile();
+    std::FILE* file = StreamOf(bytes);
     ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::rewind(file);
     ReadSettingsFrom(file);
     std::fclose(file);
 }

@@ -138,6 +138,24 @@ void SetWindowTextUtf8(HWND window, const std::string& text) {
     SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
+std::ostream& operator<<(std::ostream& out, const ListLine& line) {
+    return out << '"' << line.text << "\"#" << line.data;
+}
+
+std::vector<ListLine> ListLines(HWND list) {
+    std::vector<ListLine> lines;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const WPARAM index = static_cast<WPARAM>(i);
+        std::u16string text(
+            static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, u'\0');
+        text.resize(static_cast<std::size_t>(
+            SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]))));
+        lines.push_back({Utf8FromUtf16(text), SendMessageW(list, LB_GETITEMDATA, index, 0)});
+    }
+    return lines;
+}
+
 HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner) {
     return CreateDialogParamA(Instance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
 }

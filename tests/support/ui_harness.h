@@ -56,6 +56,18 @@ std::string ItemText(HWND dialog, int id);
 std::string WindowTextUtf8(HWND window);
 void SetWindowTextUtf8(HWND window, const std::string& text);
 
+// A line of a list box with its item data. The text is read wide (Wine's
+// ANSI LB_GETTEXT overruns its own buffer on long lines) and given in UTF-8.
+struct ListLine {
+    std::string text;
+    LRESULT data;
+    bool operator==(const ListLine& other) const {
+        return text == other.text && data == other.data;
+    }
+};
+std::ostream& operator<<(std::ostream& out, const ListLine& line);
+std::vector<ListLine> ListLines(HWND list);
+
 // Opens a dialog modeless from the real template with the real procedure.
 HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner = nullptr);
 // Sends the command a click on the control would send.

@@ -25,9 +25,6 @@ namespace {
 constexpr const char kNoEntrySelected[] =
     "No entry is selected to change, so nothing was saved. Select an entry in the list to "
     "change it; to write a new entry, use Add.";
-constexpr const char kNotSaved[] =
-    "The entry was not saved: the journal database could not be written (it may be locked "
-    "by another program, damaged or full). Your subject and text are kept.";
 constexpr const char kNotSavedRecordGone[] =
     "The entry was not saved: its record is no longer in the journal (another program may "
     "have deleted it). Your subject and text are kept; Add can store them as a new entry.";
@@ -39,18 +36,6 @@ constexpr const char kKeyByteRefused[] =
     "Remove it and save again.";
 
 using oracle::IsTimestamp;
-
-struct ListLine {
-    std::string text;
-    LRESULT record;
-    bool operator==(const ListLine& other) const {
-        return text == other.text && record == other.record;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const ListLine& line) {
-    return out << '"' << line.text << "\"#" << line.record;
-}
 
 class EntriesDialogTest : public HarnessTest {
 protected:
@@ -90,21 +75,7 @@ protected:
         Type(IDC_ENTRY_TEXT, entry);
     }
 
-    std::vector<ListLine> Lines() const {
-        std::vector<ListLine> lines;
-        HWND list = Item(IDC_SUBJECT_LIST);
-        const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            // Read wide: Wine's ANSI translation of LB_GETTEXT overruns its
-            // own stack buffer on lines of several hundred characters.
-            WCHAR wide[kTextSize * 2] = {};
-            char text[kTextSize * 2] = {};
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-            lines.push_back({text, SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)});
-        }
-        return lines;
-    }
+    std::vector<ListLine> Lines() const { return ListLines(Item(IDC_SUBJECT_LIST)); }
     LRESULT Selected() const { return SendMessageA(Item(IDC_SUBJECT_LIST), LB_GETCURSEL, 0, 0); }
     void Select(int index) const {
         HWND list = Item(IDC_SUBJECT_LIST);
@@ -190,14 +161,14 @@ TEST_F(EntriesDialogTest, RecordsSharingASubjectEachShowTheirOwnRecord) {
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         Select(i);
-        const LRESULT record = lines[static_cast<std::size_t>(i)].record;
+        const LRESULT record = lines[static_cast<std::size_t>(i)].data;
         const auto stored = Stored(static_cast<int>(record));
         ExpectShown(std::to_string(record), stored->date, lines[static_cast<std::size_t>(i)].text,
                     stored->entry);
     }
     std::vector<std::string> entries;
     for (const ListLine& line : lines)
-        entries.push_back(Stored(static_cast<int>(line.record))->entry);
+        entries.push_back(Stored(static_cast<int>(line.data))->entry);
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"first plan", "lower case", "second plan"}));
 }

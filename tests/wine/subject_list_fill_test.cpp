@@ -20,33 +20,6 @@
 
 namespace {
 
-struct Line {
-    std::wstring text;
-    LRESULT record;
-    bool operator==(const Line& other) const {
-        return text == other.text && record == other.record;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Line& line) {
-    out << '"';
-    for (wchar_t c : line.text)
-        if (c < 128) out << static_cast<char>(c);
-        else out << "\\u" << std::hex << static_cast<int>(c) << std::dec;
-    return out << "\"#" << line.record;
-}
-
-std::vector<Line> Lines(HWND list) {
-    std::vector<Line> lines;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        WCHAR text[kTextSize * 2] = {};
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        lines.push_back({text, SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)});
-    }
-    return lines;
-}
-
 // Subjects whose order under the list's comparison differs from the query's
 // case-blind byte order, and subjects that the list's comparison holds equal.
 const std::vector<std::string> kAwkwardSubjects = {
@@ -149,9 +122,9 @@ TEST_F(SubjectListFill, ListsLineForLineAsOneAddStringARow) {
         HWND expected = OpenList();
         ASSERT_TRUE(ListSubjects(GetParent(filled)));
         AddOneByOne(expected, nullptr);
-        const std::vector<Line> lines = Lines(filled);
+        const std::vector<ListLine> lines = ListLines(filled);
         EXPECT_EQ(lines.size(), c.subjects.size());
-        EXPECT_EQ(lines, Lines(expected));
+        EXPECT_EQ(lines, ListLines(expected));
     }
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
@@ -168,8 +141,8 @@ TEST_F(SubjectListFill, ListAlreadyHoldingLinesTakesTheNewOnesInTheirPlaces) {
         }
         ASSERT_TRUE(ListSubjects(GetParent(filled)));
         AddOneByOne(expected, nullptr);
-        EXPECT_EQ(Lines(filled).size(), 501u);
-        EXPECT_EQ(Lines(filled), Lines(expected));
+        EXPECT_EQ(ListLines(filled).size(), 501u);
+        EXPECT_EQ(ListLines(filled), ListLines(expected));
     }
 }
 
@@ -181,8 +154,8 @@ TEST_F(SubjectListFill, SearchResultsListLineForLineAsOneAddStringARow) {
         HWND expected = OpenList();
         ASSERT_TRUE(SearchSubjects(GetParent(filled), search));
         AddOneByOne(expected, search);
-        EXPECT_FALSE(Lines(filled).empty());
-        EXPECT_EQ(Lines(filled), Lines(expected));
+        EXPECT_FALSE(ListLines(filled).empty());
+        EXPECT_EQ(ListLines(filled), ListLines(expected));
     }
 }
 
