@@ -25,15 +25,6 @@ const std::vector<NewEntry> kEntries = {
     {"2024-03-04 05:06:07", "Garden ideas", "Roses and a_pond, 100%."},
 };
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
-        parts.push_back(text.substr(start, end - start));
-    if (start < text.size()) parts.push_back(text.substr(start));
-    return parts;
-}
-
 std::string Now() {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -130,8 +121,8 @@ TEST_F(JournalTest, AddSearchChangeDeleteCompactAndReadTheBytesBack) {
     EXPECT_EQ(RunSqliteTool(".schema"),
               "CREATE TABLE dbtable (a integer primary key, dbdate text, dbsubject text, dbentry "
               "blob);\n");
-    const std::vector<std::string> lines = Split(RunSqliteTool(
-        "SELECT a, dbdate, hex(dbsubject), hex(dbentry), typeof(dbentry) FROM dbtable ORDER BY a;"), '\n');
+    const std::vector<std::string> lines = oracle::LinesOf(RunSqliteTool(
+        "SELECT a, dbdate, hex(dbsubject), hex(dbentry), typeof(dbentry) FROM dbtable ORDER BY a;"));
     using oracle::Hex;
     using oracle::Scrambled;
     EXPECT_EQ(lines, (std::vector<std::string>{
