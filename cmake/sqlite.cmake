@@ -26,6 +26,12 @@ target_compile_definitions(sqlite3_amalgamation PRIVATE
   SQLITE_OMIT_SHARED_CACHE
   SQLITE_DQS=0)
 set_target_properties(sqlite3_amalgamation PROPERTIES C_STANDARD 99)
+if(LARKMOOR_FUZZ)
+  # The fuzz targets exercise the program's own readers; SQLite runs under
+  # the sanitizers in the native build. Uninstrumented here it builds in a
+  # sixth of the time and gives the fuzzer no coverage of its own to chase.
+  target_compile_options(sqlite3_amalgamation PRIVATE -fno-sanitize=all)
+endif()
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   # Reads and writes with a plain file pointer instead of an OVERLAPPED
   # offset, and memory from a heap of SQLite's own: under Wine every

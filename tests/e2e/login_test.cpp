@@ -1,127 +1,262 @@
-// Login and logout through the real program: the password at start-up,
-// wrong attempts in the log, and Cancel ending the program at once.
+// Login, logout and the program log through the real program: the password
+// at start-up and after a logout, near misses and the longest passwords,
+// Cancel and Escape, commands sent while the login waits, the logging
+// switch, View Program Log, and what the program writes (no entry in the
+// log, no plain password anywhere).
 #include <gtest/gtest.h>
 
-#include "e2e/settings_flows.h"
+#include <algorithm>
+
 #include "resource.h"
 #include "support/driver.h"
 
-using namespace flows;
+using namespace e2e;
 
 namespace {
 
-class LoginFlowTest : public ::testing::Test {
-protected:
-    void SetUp() override { RemoveDataFolder(); }
-    void TearDown() override { RemoveDataFolder(); }
-};
+using LoginTest = ProgramTest;
+
+int CountOf(const std::vector<std::string>& events, const std::string& event) {
+    return static_cast<int>(std::count(events.begin(), events.end(), event));
+}
+
+// Logs out through the command and gives the login that follows.
+HWND LogOut(Larkmoor& program, HWND window) {
+    PostCommand(window, IDM_LOGOUT);
+    EXPECT_TRUE(Answer(program, "Notice", "You have logged out."));
+    return program.WaitDialog("Larkmoor Login");
+}
 
 }  // namespace
 
-TEST_F(LoginFlowTest, AutomaticLoginOffAsksForThePasswordAtStartUp) {
-    WriteSettingsFile(50, 40, 360, 260, 0, 1, 0);
+TEST_F(LoginTest, AutomaticLoginOffAsksForThePasswordAndLogsEachNearMiss) {
+    QuietSettings(0);
     Larkmoor program;
     ASSERT_TRUE(program.Start());
     HWND login = program.WaitDialog("Larkmoor Login");
     ASSERT_NE(login, nullptr);
     // The main window waits, hidden, behind the login.
     EXPECT_EQ(program.WaitMainWindow(300), nullptr);
-
-    SetFieldText(login, IDC_PASSWORD, "Granite");
-    PostClick(login, IDOK);
-    AnswerNotice(program, "Incorrect password!");
-    ASSERT_TRUE(WaitUntil([] { return LogEvents().size() == 2; }));
-    EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start",
-                                                     " - Incorrect login password."}));
-
-    SetFieldText(login, IDC_PASSWORD, "granite");
-    PostClick(login, IDOK);
+    const std::vector<std::string> wrong = {
+        "GRANITE", "Granite", "gRANITE", "graniTe", "granit", "g", "granite1", "granite ",
+        " granite", "granitegranite", std::string(779, 'g'), std::string(100000, 'x')};
+    for (const std::string& guess : wrong) EXPECT_FALSE(TryPassword(program, login, guess)) << guess.substr(0, 20);
+    ASSERT_TRUE(WaitUntil([&] { return LogEvents().size() == wrong.size() + 1; }));
+    EXPECT_TRUE(TryPassword(program, login, "granite"));
     HWND window = program.WaitMainWindow();
     ASSERT_NE(window, nullptr);
-    ExitProgram(program, window);
-    EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start",
-                                                     " - Incorrect login password.",
-                                                     " - Session End"}));
+    ExitAnswering(program, window);
+
+    const std::vector<std::string> events = LogEvents();
+    EXPECT_EQ(CountOf(events, " - Incorrect login password."), static_cast<int>(wrong.size()));
+    EXPECT_EQ(events.size(), wrong.size() + 2);
+    EXPECT_EQ(events.front(), " - Session Start");
+    EXPECT_EQ(events.back(), " - Session End");
 }
 
-TEST_F(LoginFlowTest, CancelAtStartUpEndsWithZeroAndNoSessionEnd) {
-    WriteSettingsFile(50, 40, 360, 260, 0, 1, 0);
-    const std::string settings = SettingsFile();
+TEST_F(LoginTest, PasswordsOf779And780Bytes) {
+    std::string longest;
+    while (longest.size() < 779) longest += "Pw0-x";
+    longest.resize(779);
+    WriteSettingsFile(50, 40, 360, 260, 0, 1, 0, longest);
     Larkmoor program;
     ASSERT_TRUE(program.Start());
     HWND login = program.WaitDialog("Larkmoor Login");
     ASSERT_NE(login, nullptr);
-    PressKeys(login, {VK_ESCAPE});
-    DWORD code = 99;
-    ASSERT_TRUE(program.WaitExit(&code));
-    EXPECT_EQ(code, 0u);
-    EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start"}));
-    EXPECT_EQ(SettingsFile(), settings);
-    // Start-up still ran to its end: the prompts file was copied.
-    EXPECT_TRUE(PathExists(DataFolderPath() + "\\larkmoorqtx.txt"));
-}
-
-TEST_F(LoginFlowTest, LogoutThenCancelEndsWithZeroWithoutStoringAnything) {
-    WriteSettingsFile(50, 40, 360, 260, 0, 1, 1);
-    const std::string settings = SettingsFile();
-    Larkmoor program;
-    ASSERT_TRUE(program.Start());
+    // One byte short, one byte different, and 780 bytes whose first 779 are
+    // not the password: refused. All 779 bytes: in.
+    EXPECT_FALSE(TryPassword(program, login, longest.substr(0, 778)));
+    EXPECT_FALSE(TryPassword(program, login, longest.substr(0, 778) + "Q"));
+    EXPECT_FALSE(TryPassword(program, login, "Q" + longest));
+    EXPECT_TRUE(TryPassword(program, login, longest));
     HWND window = program.WaitMainWindow();
     ASSERT_NE(window, nullptr);
-    SetWindowPos(window, nullptr, 200, 150, 400, 300, SWP_NOZORDER | SWP_NOACTIVATE);
-
-    PressKeys(window, {VK_CONTROL, 'L'});
-    AnswerNotice(program, "You have logged out.");
-    HWND login = program.WaitDialog("Larkmoor Login");
+    // The field reads 779 bytes at most, so a 780th typed byte takes no part.
+    login = LogOut(program, window);
     ASSERT_NE(login, nullptr);
-    PostClick(login, IDCANCEL);
-    DWORD code = 99;
-    ASSERT_TRUE(program.WaitExit(&code));
-    EXPECT_EQ(code, 0u);
-    EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start"}));
-    EXPECT_EQ(SettingsFile(), settings);
+    EXPECT_TRUE(TryPassword(program, login, longest + "Z"));
+    ASSERT_TRUE(WaitUntil([&] { return ProcessDialogs(program.ProcessId()).empty(); }));
+    ExitAnswering(program, window);
+    EXPECT_EQ(CountOf(LogEvents(), " - Incorrect login password."), 3);
 }
 
-TEST_F(LoginFlowTest, LogoutAsksAgainAndTheRightPasswordGoesOn) {
-    WriteSettingsFile(50, 40, 360, 260, 0, 0, 1);
-    Larkmoor program;
-    ASSERT_TRUE(program.Start());
-    HWND window = program.WaitMainWindow();
-    ASSERT_NE(window, nullptr);
-    PostCommand(window, IDM_LOGOUT);
-    AnswerNotice(program, "You have logged out.");
-    HWND login = program.WaitDialog("Larkmoor Login");
-    ASSERT_NE(login, nullptr);
-    PostClick(login, IDOK);
-    AnswerNotice(program, "Password required!");
-    SetFieldText(login, IDC_PASSWORD, "wrong");
-    PostClick(login, IDOK);
-    AnswerNotice(program, "Incorrect password!");
-    SetFieldText(login, IDC_PASSWORD, "granite");
-    PostClick(login, IDOK);
-    ASSERT_TRUE(WaitGone(login));
-    EXPECT_TRUE(IsWindowVisible(window));
-    ExitProgram(program, window);
-    // Logging is off: nothing was written.
-    EXPECT_FALSE(PathExists(DataFolderPath() + "\\larkmoorlog.txt"));
+TEST_F(LoginTest, CancelOrEscapeAtTheLoginEndsWithZeroAndStoresNothing) {
+    for (bool atStart : {true, false}) {
+        SCOPED_TRACE(atStart ? "Escape at start-up" : "Cancel after a logout");
+        RemoveDataFolder();
+        QuietSettings(atStart ? 0 : 1);
+        const std::string settings = ReadFileBytes(SettingsFile());
+        Larkmoor program;
+        ASSERT_TRUE(program.Start());
+        HWND login = nullptr;
+        if (atStart) {
+            login = program.WaitDialog("Larkmoor Login");
+            ASSERT_NE(login, nullptr);
+            PressKeys(login, {VK_ESCAPE});
+        } else {
+            HWND window = program.WaitMainWindow();
+            ASSERT_NE(window, nullptr);
+            SetWindowPos(window, nullptr, 200, 150, 400, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+            PressKeys(window, {VK_CONTROL, 'L'});
+            ASSERT_TRUE(Answer(program, "Notice", "You have logged out."));
+            login = program.WaitDialog("Larkmoor Login");
+            ASSERT_NE(login, nullptr);
+            PostClick(login, IDCANCEL);
+        }
+        DWORD code = 99;
+        ASSERT_TRUE(program.WaitExit(&code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start"}));
+        EXPECT_EQ(ReadFileBytes(SettingsFile()), settings);
+        // Start-up still ran to its end: the prompts file was copied.
+        EXPECT_TRUE(PathExists(PromptsFile()));
+    }
 }
 
-TEST_F(LoginFlowTest, DamagedSettingsFileAsksForTheInitialPassword) {
-    // Cut off before the password line: automatic login reads as 0.
-    CreateDirectoryA(DataFolderPath().c_str(), nullptr);
-    WriteFileBytes(DataFolderPath() + "\\larkmoor.cfg", "50\n40\n360\n260\n0\n0\n");
+TEST_F(LoginTest, CommandsSentToTheMainWindowWhileTheLoginWaitsDoNothing) {
+    QuietSettings(0);
+    ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal({{"2024-01-02 03:04:05", "Private", "Not yours."}}), "");
+    const std::string database = ReadFileBytes(DatabaseFile());
+    const std::vector<int> commands = {IDM_BROWSE_ENTRIES,  IDM_ADD_ENTRY,  IDM_SEARCH_ENTRIES,
+                                       IDM_VIEW_LOG,        IDM_PREFERENCES, IDM_CHANGE_PASSWORD,
+                                       IDM_EDIT_PROMPTS,    IDM_COMPACT_DATABASE, IDM_LOGOUT};
+    // At start-up the main window waits, hidden, behind the login; after a
+    // logout it shows, but takes no command until the password is given.
+    for (bool afterLogout : {false, true}) {
+        SCOPED_TRACE(afterLogout ? "after a logout" : "at start-up");
+        Larkmoor program;
+        ASSERT_TRUE(program.Start());
+        HWND login = program.WaitDialog("Larkmoor Login");
+        ASSERT_NE(login, nullptr);
+        HWND window = FindWindowA("larkmoorclass", nullptr);
+        ASSERT_NE(window, nullptr);
+        if (afterLogout) {
+            ASSERT_TRUE(TryPassword(program, login, "granite"));
+            ASSERT_EQ(program.WaitMainWindow(), window);
+            login = LogOut(program, window);
+            ASSERT_NE(login, nullptr);
+        }
+        for (int command : commands) PostCommand(window, command);
+        SetField(login, IDC_PASSWORD, "xx");
+        ASSERT_TRUE(Settle(GetDlgItem(login, IDC_PASSWORD)));
+        EXPECT_EQ(OpenDialogs(program), "[Larkmoor Login: ] ");
+        // Ending: the commands still queued go nowhere.
+        for (int command : commands) PostCommand(window, command);
+        if (afterLogout)
+            PostClick(login, IDCANCEL);
+        else
+            PressKeys(login, {VK_ESCAPE});
+        for (int command : commands) PostCommand(window, command);
+        DWORD code = 99;
+        ASSERT_TRUE(program.WaitExit(&code)) << OpenDialogs(program);
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(ReadFileBytes(DatabaseFile()), database);
+    }
+}
+
+TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
+    QuietSettings();
+    const std::string password = "Quartz-Zebra-77";
+    const std::string guess = "Wrong-Guess-55";
+    const std::vector<std::string> secrets = {"Secret-Subject-42", "Secret-Text-99 and more",
+                                              "Changed-Secret-31"};
     Larkmoor program;
-    ASSERT_TRUE(program.Start());
-    HWND login = program.WaitDialog("Larkmoor Login");
-    ASSERT_NE(login, nullptr);
-    SetFieldText(login, IDC_PASSWORD, "granite");
-    PostClick(login, IDOK);
-    HWND window = program.WaitMainWindow();
+    HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
-    ExitProgram(program, window);
-    // The next save writes the whole record again, password included.
-    const std::vector<std::string> lines = LinesOf(SettingsFile());
-    ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[6], "0");
-    EXPECT_EQ(lines[7], Scrambled("granite"));
+
+    PostCommand(window, IDM_CHANGE_PASSWORD);
+    HWND dialog = program.WaitDialog("Larkmoor: Change password");
+    ASSERT_NE(dialog, nullptr);
+    SetField(dialog, IDC_CURRENT_PASSWORD, "granite");
+    SetField(dialog, IDC_NEW_PASSWORD, password);
+    PostClick(dialog, IDOK);
+    ASSERT_TRUE(Answer(program, "Notice", "Your password has been changed."));
+    ASSERT_TRUE(WaitGone(dialog));
+
+    HWND login = LogOut(program, window);
+    ASSERT_NE(login, nullptr);
+    EXPECT_FALSE(TryPassword(program, login, guess));
+    EXPECT_FALSE(TryPassword(program, login, "granite"));
+    EXPECT_TRUE(TryPassword(program, login, password));
+
+    dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    ASSERT_NE(dialog, nullptr);
+    TypeAndSave(dialog, secrets[0], secrets[1]);
+    ASSERT_TRUE(WaitLineCount(dialog, 1));
+    CloseEntries(dialog);
+    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, secrets[0]));
+    SetField(dialog, IDC_ENTRY_TEXT, secrets[2]);
+    PostClick(dialog, IDC_SAVE);
+    ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, ""));
+    CloseEntries(dialog);
+    PostCommand(window, IDM_PREFERENCES);
+    dialog = program.WaitDialog("Larkmoor Preferences");
+    ASSERT_NE(dialog, nullptr);
+    PostClick(dialog, IDOK);
+    ASSERT_TRUE(WaitGone(dialog));
+    PostCommand(window, IDM_COMPACT_DATABASE);
+    ASSERT_TRUE(Answer(program, "Notice", "Database compacted."));
+    ExitAnswering(program, window);
+
+    const std::map<std::string, std::string> files = ReadTree(DataFolderPath());
+    ASSERT_GE(files.size(), 4u);  // settings, log, prompts, database
+    for (const auto& [path, bytes] : files) {
+        // Passwords and entry texts are stored scrambled only.
+        for (const std::string& plain : {password, guess, std::string("granite"), secrets[1], secrets[2]})
+            EXPECT_EQ(bytes.find(plain), std::string::npos) << path << " holds " << plain;
+    }
+    const std::string log = ReadFileBytes(LogFile());
+    EXPECT_EQ(log.find("Secret"), std::string::npos) << "the log names an entry";
+    EXPECT_EQ(CountOf(LogEvents(), " - Incorrect login password."), 2);
+    EXPECT_NE(ReadFileBytes(SettingsFile()).find(oracle::Scrambled(password) + "\n"), std::string::npos);
+}
+
+TEST_F(LoginTest, UntickingTheLogStopsLaterLinesAndTickingItWritesAtOnce) {
+    QuietSettings();
+    Larkmoor program;
+    HWND window = StartQuiet(program);
+    ASSERT_NE(window, nullptr);
+    PressKeys(window, {VK_F2});
+    HWND preferences = program.WaitDialog("Larkmoor Preferences");
+    ASSERT_NE(preferences, nullptr);
+    HWND logBox = GetDlgItem(preferences, IDC_ENABLE_LOG);
+    EXPECT_EQ(Send(logBox, BM_GETCHECK), BST_CHECKED);
+    Send(logBox, BM_SETCHECK, BST_UNCHECKED);
+    Send(GetDlgItem(preferences, IDC_AUTO_LOGIN), BM_SETCHECK, BST_UNCHECKED);
+    PostClick(preferences, IDOK);
+    ASSERT_TRUE(WaitGone(preferences));
+    const std::vector<std::string> disabled = {" - Session Start", " - Logging is disabled"};
+    EXPECT_EQ(LogEvents(), disabled);
+    // Saved at once, with the geometry loaded at start-up.
+    EXPECT_EQ(ReadFileBytes(SettingsFile()), oracle::SettingsFile(50, 40, 360, 260, 0, 0, 0));
+
+    // A wrong password and the end of the run now write nothing; the next
+    // start asks for the password and writes no session line.
+    HWND login = LogOut(program, window);
+    ASSERT_NE(login, nullptr);
+    EXPECT_FALSE(TryPassword(program, login, "wrong"));
+    EXPECT_TRUE(TryPassword(program, login, "granite"));
+    ExitAnswering(program, window);
+    EXPECT_EQ(LogEvents(), disabled);
+
+    Larkmoor again;
+    ASSERT_TRUE(again.Start());
+    login = again.WaitDialog("Larkmoor Login");
+    ASSERT_NE(login, nullptr);
+    EXPECT_TRUE(TryPassword(again, login, "granite"));
+    window = again.WaitMainWindow();
+    ASSERT_NE(window, nullptr);
+    // Ticking the log again writes its line at once, and the end of the run.
+    PostCommand(window, IDM_PREFERENCES);
+    preferences = again.WaitDialog("Larkmoor Preferences");
+    ASSERT_NE(preferences, nullptr);
+    Send(GetDlgItem(preferences, IDC_ENABLE_LOG), BM_SETCHECK, BST_CHECKED);
+    PostClick(preferences, IDOK);
+    ASSERT_TRUE(WaitGone(preferences));
+    EXPECT_EQ(LogEvents().size(), 3u);
+    EXPECT_EQ(LogEvents().back(), " - Logging is enabled");
+    ExitAnswering(again, window);
+    EXPECT_EQ(LogEvents().back(), " - Session End");
 }

@@ -1,46 +1,30 @@
-// Brainstorm prompts in the real program: the default file copied on a first
-// start, the prompt shown at start-up and on F4, the read error, and the
-// Edit Brainstorm Prompts command.
+// Brainstorm prompts and the log viewer in the real program: the default
+// file copied on a first start, the prompt shown at start-up and on F4, the
+// read error, the Edit Brainstorm Prompts command, and very large files (a
+// prompts file of 100,000 lines, one of a single 10 MB line, a log of
+// 1,000,000 lines), each taken whole and shown back whole.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
+#include <cstdio>
 
+#include "journal/codepage.h"
 #include "resource.h"
 #include "support/driver.h"
+
+using namespace e2e;
 
 namespace {
 
 const char kEditCaption[] = "Larkmoor: Edit Brainstorm Prompts";
 
-class PromptsEndToEnd : public ::testing::Test {
+class PromptsTest : public ProgramTest {
 protected:
     void SetUp() override {
-        RemoveDataFolder();
-        // Startup screen off, logging on, automatic login on.
-        WriteSettingsFile(50, 40, 360, 260, 0, 1, 1);
+        ProgramTest::SetUp();
+        QuietSettings();
     }
-    void TearDown() override {
-        program_.Kill();
-        RemoveDataFolder();
-    }
-    HWND StartAndWait(const std::string& folder = std::string()) {
-        if (!program_.Start(folder)) return nullptr;
-        return program_.WaitMainWindow();
-    }
-    void Exit(HWND window) {
-        PostCommand(window, IDM_EXIT);
-        DWORD code = 99;
-        ASSERT_TRUE(program_.WaitExit(&code));
-        EXPECT_EQ(code, 0u);
-    }
-    Larkmoor program_;
 };
-
-std::string PromptsFile() {
-    return DataFolderPath() + "\\larkmoorqtx.txt";
-}
 
 std::vector<std::string> CrLfLines(const std::string& bytes) {
     std::vector<std::string> lines;
@@ -50,151 +34,156 @@ std::vector<std::string> CrLfLines(const std::string& bytes) {
     return lines;
 }
 
-HWND PromptViewOf(HWND window) {
-    return FindWindowExA(window, nullptr, "Edit", nullptr);
-}
-
-// The prompt area's text once it differs from before, or before after the
-// timeout.
-std::string WaitForNewPrompt(HWND view, const std::string& before, DWORD timeoutMs = 5000) {
-    const DWORD start = GetTickCount();
-    std::string now = TextOf(view);
-    while (now == before && GetTickCount() - start < timeoutMs) {
-        Sleep(50);
-        now = TextOf(view);
-    }
-    return now;
-}
-
-bool WaitGone(HWND window, DWORD timeoutMs = 5000) {
-    const DWORD start = GetTickCount();
-    while (IsWindow(window) && GetTickCount() - start < timeoutMs) Sleep(50);
-    return !IsWindow(window);
-}
-
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+// F4, and the prompt shown once it differs from before.
+std::string NextPrompt(HWND window, const std::string& before) {
+    PressKeys(window, {VK_F4});
+    std::string now;
+    EXPECT_TRUE(WaitUntil([&] { return (now = TextOf(PromptView(window))) != before; }));
+    return now;
+}
+
+HWND OpenEditor(Larkmoor& program, HWND window, DWORD timeoutMs = kWaitMs) {
+    PostCommand(window, IDM_EDIT_PROMPTS);
+    return program.WaitDialog(kEditCaption, timeoutMs);
+}
+
 }  // namespace
 
-TEST_F(PromptsEndToEnd, FirstStartCopiesDefaultFileAndF4ShowsAnotherPrompt) {
+TEST_F(PromptsTest, FirstStartCopiesDefaultFileAndF4ShowsAnotherPrompt) {
     const std::string defaults = ReadFileBytes(ProgramFolderPath() + "\\larkmoorqtx.txt");
     const std::vector<std::string> lines = CrLfLines(defaults);
     ASSERT_GE(lines.size(), 300u);
     RemoveDataFolder();  // a true first start: no data folder at all
-
-    HWND window = StartAndWait();
+    Larkmoor program;
+    HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(ReadFileBytes(PromptsFile()), defaults);
-    HWND view = PromptViewOf(window);
-    ASSERT_NE(view, nullptr);
-    std::string shown = TextOf(view);
-    EXPECT_FALSE(shown.empty());
+    std::string shown = TextOf(PromptView(window));
     EXPECT_NE(shown, lines[0]);
     EXPECT_TRUE(Contains(lines, shown)) << shown;
-
     for (int press = 0; press < 3; ++press) {
-        PressKeys(window, {VK_F4});
-        const std::string next = WaitForNewPrompt(view, shown);
-        EXPECT_NE(next, shown) << "press " << press;
+        const std::string next = NextPrompt(window, shown);
         EXPECT_TRUE(Contains(lines, next)) << next;
         shown = next;
     }
-    Exit(window);
+    ExitAnswering(program, window);
 }
 
-TEST_F(PromptsEndToEnd, ExistingPromptsFileIsNeverReplaced) {
+TEST_F(PromptsTest, ExistingPromptsFileIsNeverReplaced) {
     const std::string own = "my first prompt\r\nmy second prompt\r\n";
     ASSERT_TRUE(WriteFileBytes(PromptsFile(), own));
-    HWND window = StartAndWait();
+    Larkmoor program;
+    HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
-    HWND view = PromptViewOf(window);
     // Two prompts: the first pick of a run is the second, then they alternate.
-    EXPECT_EQ(TextOf(view), "my second prompt");
-    PressKeys(window, {VK_F4});
-    EXPECT_EQ(WaitForNewPrompt(view, "my second prompt"), "my first prompt");
-    Exit(window);
+    EXPECT_EQ(TextOf(PromptView(window)), "my second prompt");
+    EXPECT_EQ(NextPrompt(window, "my second prompt"), "my first prompt");
+    ExitAnswering(program, window);
     EXPECT_EQ(ReadFileBytes(PromptsFile()), own);
 }
 
-TEST_F(PromptsEndToEnd, NoDefaultFileGivesReadErrorAndTheProgramStillWorks) {
-    char base[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof base, base);
-    const std::string folder = std::string(base) + "\\e2e-no-default-prompts";
-    RemoveTree(folder);
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-
-    ASSERT_TRUE(program_.Start(folder));
-    HWND box = program_.WaitDialog("An unexpected error has occurred!");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageBoxText(box), "Program quotes read error!");
-    PostClick(box, IDOK);
-    HWND window = program_.WaitMainWindow();
+TEST_F(PromptsTest, NoDefaultFileGivesReadErrorAndTheProgramStillWorks) {
+    const std::string folder = EmptyTempFolder("larkmoor-no-default-prompts");
+    Larkmoor program;
+    ASSERT_TRUE(program.Start(folder));
+    ASSERT_TRUE(Answer(program, kErrorCaption, "Program quotes read error!"));
+    HWND window = program.WaitMainWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(PathExists(PromptsFile()));
-    HWND view = PromptViewOf(window);
+    HWND view = PromptView(window);
     EXPECT_EQ(TextOf(view), "");
-    PressKeys(window, {VK_F4});
-    Sleep(300);
+    PostKey(window, VK_F4);
+    ASSERT_TRUE(Settle(view));
     EXPECT_EQ(TextOf(view), "");
-    EXPECT_TRUE(ProcessDialogs(program_.ProcessId()).empty());
-    Exit(window);
+    EXPECT_TRUE(ProcessDialogs(program.ProcessId()).empty());
+    ExitAnswering(program, window);
     RemoveTree(folder);
 }
 
-TEST_F(PromptsEndToEnd, EditCommandSavesTheFileAndShowsAPromptFromIt) {
-    const std::string own = "old alpha\r\nold beta\r\n";
-    ASSERT_TRUE(WriteFileBytes(PromptsFile(), own));
-    HWND window = StartAndWait();
-    ASSERT_NE(window, nullptr);
-    HWND view = PromptViewOf(window);
-    EXPECT_EQ(TextOf(view), "old beta");
-
-    PostCommand(window, IDM_EDIT_PROMPTS);
-    HWND dialog = program_.WaitDialog(kEditCaption);
-    ASSERT_NE(dialog, nullptr);
-    HWND field = GetDlgItem(dialog, IDC_PROMPTS_TEXT);
-    EXPECT_EQ(TextOf(field), own);
-    const std::string edited = "new one\r\nnew two\r\nold beta\r\n";
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(edited.c_str()),
-                        SMTO_ABORTIFHUNG, 5000, &result);
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(WaitGone(dialog));
-
-    EXPECT_EQ(ReadFileBytes(PromptsFile()), edited);
-    EXPECT_FALSE(PathExists(PromptsFile() + ".new"));
-    // The prompt on show is still in the file; the new pick is another one.
-    const std::string shown = TextOf(view);
-    EXPECT_TRUE(shown == "new one" || shown == "new two") << shown;
-    PressKeys(window, {VK_F4});
-    const std::string next = WaitForNewPrompt(view, shown);
-    EXPECT_NE(next, shown);
-    EXPECT_TRUE(Contains(CrLfLines(edited), next)) << next;
-    Exit(window);
+TEST_F(PromptsTest, PromptsFilesOf100000LinesAndOfOne10MegabyteLine) {
+    std::string lines;
+    for (int i = 0; i < 100000; ++i) lines += "Prompt number " + std::to_string(i) + "\r\n";
+    std::string line(10 * 1024 * 1024, 'x');
+    for (std::size_t i = 0; i < line.size(); i += 97) line[i] = static_cast<char>('a' + i % 26);
+    // The long line is read in pieces of 779 characters, each a prompt.
+    for (const std::string* file : {&lines, &line}) {
+        const bool oneLine = file == &line;
+        SCOPED_TRACE(oneLine ? "one 10 MB line" : "100,000 lines");
+        ASSERT_TRUE(WriteFileBytes(PromptsFile(), *file));
+        const DWORD start = GetTickCount();
+        Larkmoor program;
+        HWND window = StartQuiet(program);
+        ASSERT_NE(window, nullptr) << OpenDialogs(program);
+        std::printf("start-up: %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+        const std::string shown = TextOf(PromptView(window));
+        const std::string next = NextPrompt(window, shown);
+        for (const std::string& prompt : {shown, next}) {
+            if (oneLine) {
+                EXPECT_EQ(prompt.size(), 779u);
+                EXPECT_NE(line.find(prompt), std::string::npos);
+            } else {
+                EXPECT_EQ(prompt.rfind("Prompt number ", 0), 0u) << prompt;
+            }
+        }
+        // The editor takes the 100,000 lines whole (the edit limits are the
+        // Win32 tests' to check).
+        if (!oneLine) {
+            const DWORD opened = GetTickCount();
+            HWND dialog = OpenEditor(program, window, 4 * kStartMs);
+            ASSERT_NE(dialog, nullptr) << OpenDialogs(program);
+            ASSERT_TRUE(WaitUntil([&] { return Field(dialog, IDC_PROMPTS_COUNT) == "100000 prompts"; },
+                                  4 * kStartMs));
+            std::printf("Edit Brainstorm Prompts open: %lu ms\n",
+                        static_cast<unsigned long>(GetTickCount() - opened));
+            PostClick(dialog, IDCANCEL);
+            ASSERT_TRUE(WaitGone(dialog));
+        }
+        ExitAnswering(program, window);
+        EXPECT_TRUE(ReadFileBytes(PromptsFile()) == *file);
+    }
 }
 
-TEST_F(PromptsEndToEnd, EscapeInTheEditDialogChangesNothing) {
-    const std::string own = "keep alpha\nkeep beta\n";
-    ASSERT_TRUE(WriteFileBytes(PromptsFile(), own));
-    HWND window = StartAndWait();
+TEST_F(PromptsTest, LogOfAMillionLinesInViewProgramLog) {
+    std::string log;
+    log.reserve(40 * 1000000);
+    char line[64];
+    for (int i = 0; i < 1000000; ++i) {
+        std::snprintf(line, sizeof line, "2024-01-02 03:%02d:%02d - Session Start %d\n", i / 60 % 60,
+                      i % 60, i);
+        log += line;
+    }
+    ASSERT_TRUE(WriteFileBytes(LogFile(), log));
+    Larkmoor program;
+    HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
-    HWND view = PromptViewOf(window);
-    const std::string shown = TextOf(view);
-
-    PostCommand(window, IDM_EDIT_PROMPTS);
-    HWND dialog = program_.WaitDialog(kEditCaption);
-    ASSERT_NE(dialog, nullptr);
-    HWND field = GetDlgItem(dialog, IDC_PROMPTS_TEXT);
-    EXPECT_EQ(TextOf(field), "keep alpha\r\nkeep beta\r\n");
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("thrown away"),
-                        SMTO_ABORTIFHUNG, 5000, &result);
-    PressKeys(dialog, {VK_ESCAPE});
+    const DWORD start = GetTickCount();
+    PostCommand(window, IDM_VIEW_LOG);
+    HWND dialog = program.WaitDialog("Larkmoor: View Program Log", 4 * kStartMs);
+    ASSERT_NE(dialog, nullptr) << OpenDialogs(program);
+    std::printf("View Program Log open with 1,000,000 lines: %lu ms\n",
+                static_cast<unsigned long>(GetTickCount() - start));
+    // The newest lines, under a line that counts the older ones; the session
+    // start of this run is the last.
+    HWND list = GetDlgItem(dialog, IDC_LOG_LIST);
+    const LRESULT count = Send(list, LB_GETCOUNT);
+    ASSERT_EQ(count, 10001);
+    auto item = [list](LRESULT index) {
+        char16_t wide[1024] = {};
+        Send(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide));
+        return Utf8FromUtf16(wide);
+    };
+    EXPECT_EQ(item(0), "(990001 older lines are not shown)");
+    EXPECT_EQ(item(count - 2) + "\n", std::string(line));  // the last line written above
+    EXPECT_EQ(item(count - 1).substr(19), " - Session Start");
+    PostClick(dialog, IDOK);
     ASSERT_TRUE(WaitGone(dialog));
-    EXPECT_EQ(ReadFileBytes(PromptsFile()), own);
-    EXPECT_EQ(TextOf(view), shown);
-    Exit(window);
-    EXPECT_EQ(ReadFileBytes(PromptsFile()), own);
+    ExitAnswering(program, window);
+    // Every line is still there, the two of this run after them.
+    const std::string after = ReadFileBytes(LogFile());
+    EXPECT_EQ(after.compare(0, log.size(), log), 0);
+    EXPECT_EQ(oracle::LinesOf(after.substr(log.size())).size(), 2u);
 }

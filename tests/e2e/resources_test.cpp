@@ -10,6 +10,8 @@
 #include "resource.h"
 #include "support/driver.h"
 
+using e2e::ProgramFolderPath;
+
 namespace {
 
 class ProgramResources : public ::testing::Test {

@@ -21,6 +21,8 @@
 #include "resource.h"
 #include "support/driver.h"
 
+using namespace e2e;
+
 namespace {
 
 const char kEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Larkmoor";
@@ -53,33 +55,14 @@ std::string DesktopLink() {
     return SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Larkmoor.lnk";
 }
 
-// Runs a command line to its end; its exit code, or STILL_ACTIVE when it did
-// not end in time.
-DWORD RunCommand(std::string commandLine) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return GetLastError() | 0x80000000u;
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(info.hProcess, &code);
-    else
-        TerminateProcess(info.hProcess, 1);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return code;
-}
-
 DWORD RunSetup(const std::string& options = std::string()) {
-    return RunCommand("\"" + SetupPath() + "\" /S" + options);
+    return RunProgram("\"" + SetupPath() + "\" /S" + options);
 }
 
 // The uninstaller run in place (not from its copy in the temporary folder),
 // so that its exit code is the one of the uninstall.
 DWORD RunUninstallerInPlace(const std::string& folder) {
-    return RunCommand("\"" + folder + "\\uninstall.exe\" /S _?=" + folder);
+    return RunProgram("\"" + folder + "\\uninstall.exe\" /S _?=" + folder);
 }
 
 bool EntryExists() {
@@ -214,7 +197,7 @@ TEST_F(Setup, InstallsStartsFromItsShortcutRefusesWhileRunningAndUninstallsKeepi
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(ReadFileBytes(DataFolderPath() + "\\larkmoorqtx.txt"),
               ReadFileBytes(folder + "\\larkmoorqtx.txt"));
-    EXPECT_NE(TextOf(FindWindowExA(window, nullptr, "Edit", nullptr)), "");
+    EXPECT_NE(TextOf(PromptView(window)), "");
     PressKeys(window, {VK_F1});
     EXPECT_TRUE(WaitForChild(program_.ProcessId(), "hh.exe", 10000)) << "the help viewer started";
     EXPECT_EQ(program_.WaitDialog("Error!", 2000), nullptr);
@@ -236,7 +219,7 @@ TEST_F(Setup, InstallsStartsFromItsShortcutRefusesWhileRunningAndUninstallsKeepi
 
     // The uninstall command as Apps & features runs it: the uninstaller hands
     // over to a copy of itself and returns at once, so wait for its result.
-    EXPECT_EQ(RunCommand(quiet), 0u);
+    EXPECT_EQ(RunProgram(quiet), 0u);
     EXPECT_TRUE(WaitUntil([&] { return !PathExists(folder) && !EntryExists(); }, 60000))
         << "left:" << Describe(ReadTree(folder)) << "\nentry " << EntryExists();
     EXPECT_FALSE(PathExists(StartMenu("Larkmoor.lnk")));

@@ -4,10 +4,10 @@
 // typed.
 #include <gtest/gtest.h>
 
-#include "e2e/fault_support.h"
 #include "resource.h"
+#include "support/driver.h"
 
-using namespace faults;
+using namespace e2e;
 
 TEST(ToolEndToEndTest, WindowsAndNativeToolsExportTheProgramsEntriesAlike) {
     RemoveDataFolder();
@@ -27,13 +27,11 @@ TEST(ToolEndToEndTest, WindowsAndNativeToolsExportTheProgramsEntriesAlike) {
     Larkmoor program;
     HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
-    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY, "Add a Larkmoor entry");
+    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     std::size_t count = 0;
     for (const auto& entry : entries) {
-        SetField(dialog, IDC_SUBJECT, entry.first);
-        SetField(dialog, IDC_ENTRY_TEXT, entry.second);
-        PostClick(dialog, IDC_SAVE);
+        TypeAndSave(dialog, entry.first, entry.second);
         ASSERT_TRUE(WaitLineCount(dialog, ++count)) << entry.first;
         ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, ""));
     }

@@ -11,15 +11,9 @@
 #include <vector>
 
 #include "log/log_file.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
-
-void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "property violated: %s\n", what);
-        std::abort();
-    }
-}
 
 // The lines of a log as the viewer should show them, every one of them.
 std::vector<std::string> ReferenceLines(std::string_view log) {

@@ -13,15 +13,9 @@
 #include <vector>
 
 #include "prompts/prompt_file.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
-
-void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "property violated: %s\n", what);
-        std::abort();
-    }
-}
 
 std::vector<std::string> Reference(const std::string& bytes) {
     // What a text-mode stream delivers: the file up to Ctrl+Z, CR LF as LF.

@@ -23,15 +23,10 @@
 
 #include "journal/journal_store.h"
 #include "journal/text.h"
+#include "fuzz/fuzz_check.h"
+#include "support/oracles.h"
 
 namespace {
-
-void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "property violated: %s\n", what);
-        std::abort();
-    }
-}
 
 const std::string& DatabasePath() {
     static const std::string path = [] {
@@ -168,28 +163,6 @@ struct StoredRow {
     std::string entry;    // as shown, unscrambled
 };
 
-std::string Quoted(const std::string& text) {
-    std::vector<char> quoted(QuotedLength(text.c_str()) + 1, '\0');
-    QuoteSqlText(text.c_str(), quoted.data());
-    return quoted.data();
-}
-
-std::set<int> BoundSearch(sqlite3* db, const std::string& search) {
-    std::set<int> found;
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT a FROM dbtable WHERE a BETWEEN -2147483648 AND 2147483647 AND "
-                       "(dbsubject LIKE ?1 || '%' OR dbsubject LIKE '%' || ?1 || '%' OR "
-                       "dbsubject LIKE '%' || ?1)",
-                       -1, &statement, nullptr);
-    sqlite3_bind_text(statement, 1, search.data(), static_cast<int>(search.size()),
-                      SQLITE_TRANSIENT);
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        found.insert(static_cast<int>(sqlite3_column_int64(statement, 0)));
-    sqlite3_finalize(statement);
-    return found;
-}
-
 void CheckTerminated(const JournalRecord& record) {
     Check(std::memchr(record.number, 0, sizeof record.number) != nullptr, "number terminated");
     Check(std::memchr(record.date, 0, sizeof record.date) != nullptr, "date terminated");
@@ -261,7 +234,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         sqlite3_finalize(statement);
     }
-    const std::set<int> searchExpected = ownTable ? BoundSearch(db, search) : std::set<int>();
+    std::set<sqlite3_int64> searchExpected;
+    if (ownTable) searchExpected = BoundSearch(db, search);
     sqlite3_close(db);
 
     RecordingSink listed;
@@ -271,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "the announced size covers every line");
 
     RecordingSink found;
-    const StoreResult searchResult = StoreSearchSubjects(path.c_str(), Quoted(search).c_str(), found);
+    const StoreResult searchResult = StoreSearchSubjects(path.c_str(), oracle::Quoted(search).c_str(), found);
 
     std::set<int> records;
     for (const Line& line : listed.lines) records.insert(line.record);
@@ -303,7 +277,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const auto& [record, row] : expected) wanted.insert({record, row.subject});
         Check(listed.lines == wanted, "every reachable record listed with its subject");
         Check(searchResult == StoreResult::Done, "the search runs");
-        std::set<int> foundRecords;
+        std::set<sqlite3_int64> foundRecords;
         for (const Line& line : found.lines) foundRecords.insert(line.record);
         Check(found.lines.size() == foundRecords.size(), "a record is found once");
         Check(foundRecords == searchExpected, "the search finds what the bound search finds");

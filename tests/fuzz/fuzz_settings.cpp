@@ -11,6 +11,7 @@
 
 #include "settings/password.h"
 #include "settings/settings_file.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
 
@@ -26,13 +27,6 @@ Record Take() {
     std::memcpy(record.numbers, numbers, sizeof numbers);
     std::memcpy(record.password, StoredPassword, sizeof record.password);
     return record;
-}
-
-void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "property violated: %s\n", what);
-        std::abort();
-    }
 }
 
 // Writes the record in memory to a file and reads it back into memory.

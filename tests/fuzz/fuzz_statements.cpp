@@ -1,10 +1,10 @@
 // Fuzzes every statement the journal builds from typed texts: subjects,
 // entry texts and search texts, prepared as the Entries dialog prepares them
-// (quoted; the entry scrambled first). Each statement must parse as exactly
-// one statement, carry the text as its literal and touch only its own row,
-// checked against a scratch table and against the same query with the text
-// bound as a parameter. A statement that does not fit its buffer must come
-// out empty, never cut.
+// (quoted by the program's own helper; the entry scrambled first). Each
+// statement must parse as exactly one statement, carry the text as its
+// literal and touch only its own row, checked against a scratch table and
+// against the same query with the text bound as a parameter. A statement
+// that does not fit its buffer must come out empty, never cut.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -18,28 +18,34 @@
 
 #include "journal/journal_store.h"
 #include "journal/text.h"
+#include "fuzz/fuzz_check.h"
+#include "support/oracles.h"
 
 namespace {
 
 constexpr char kDate[] = "2024-03-15 14:05:09";
 
-void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "property violated: %s\n", what);
-        std::abort();
-    }
-}
-
+// The program's quoted and scrambled forms, each checked against the form
+// worked out independently: quotes doubled and nothing else changed, nothing
+// written past the promised length; every byte XOR-ed with the key, up to a
+// key byte (which scrambles to the end of the text).
 std::string Quoted(const std::string& text) {
-    std::vector<char> quoted(QuotedLength(text.c_str()) + 1, '\0');
+    const std::size_t length = QuotedLength(text.c_str());
+    std::vector<char> quoted(length + 2, '\0');
+    quoted[length + 1] = '\x7f';
     QuoteSqlText(text.c_str(), quoted.data());
+    Check(quoted[length + 1] == '\x7f', "nothing written past the quoted form");
+    Check(quoted.data() == oracle::Quoted(text) && std::strlen(quoted.data()) == length,
+          "the quoted form as promised");
     return quoted.data();
 }
 
 std::string Scrambled(const std::string& text) {
     std::vector<char> scrambled(text.size() + 1, '\0');
     ScrambleText(text.c_str(), scrambled.data());
-    return std::string(scrambled.data(), text.size());
+    const std::string expected = oracle::Scrambled(text);
+    Check(scrambled.data() == expected.substr(0, expected.find('\0')), "the scrambled form");
+    return scrambled.data();
 }
 
 // Parses the statement and checks that it is one statement, whole.
@@ -95,21 +101,6 @@ void InsertBound(sqlite3* db, const std::string& subject) {
                       SQLITE_TRANSIENT);
     sqlite3_step(statement);
     sqlite3_finalize(statement);
-}
-
-// The records the search should find: the same patterns, the text bound.
-std::set<sqlite3_int64> BoundSearch(sqlite3* db, const std::string& search) {
-    std::set<sqlite3_int64> found;
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT a FROM dbtable WHERE dbsubject LIKE ?1 || '%' OR dbsubject LIKE "
-                       "'%' || ?1 || '%' OR dbsubject LIKE '%' || ?1",
-                       -1, &statement, nullptr);
-    sqlite3_bind_text(statement, 1, search.data(), static_cast<int>(search.size()),
-                      SQLITE_TRANSIENT);
-    while (sqlite3_step(statement) == SQLITE_ROW) found.insert(sqlite3_column_int64(statement, 0));
-    sqlite3_finalize(statement);
-    return found;
 }
 
 std::set<sqlite3_int64> StatementSearch(sqlite3* db, const char* statement) {
@@ -171,6 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string entry = fields[1].substr(0, kEntrySize - 1);
     const std::string search = fields[2].substr(0, kTextSize - 1);
     // The dialog refuses an entry holding the key byte; take the part before it.
+    Scrambled(entry);
     entry = entry.substr(0, entry.find(static_cast<char>(kScrambleKey)));
 
     sqlite3* db = nullptr;

@@ -7,7 +7,6 @@
 // LARKMOOR_LOAD_ENTRIES (default 10,000) and LARKMOOR_LOAD_OPERATIONS
 // (default 3,000) set the size; the full run uses 100,000 entries.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,6 +19,8 @@
 
 #include "journal/journal_store.h"
 #include "journal/text.h"
+#include "support/oracles.h"
+#include "support/side_db.h"
 
 namespace {
 
@@ -79,19 +80,8 @@ std::string MakeText(Random& random) {
     return text;
 }
 
-std::string Quoted(const std::string& text) {
-    std::string quoted(QuotedLength(text.c_str()) + 1, '\0');
-    QuoteSqlText(text.c_str(), &quoted[0]);
-    quoted.resize(quoted.size() - 1);
-    return quoted;
-}
-
-std::string Scrambled(const std::string& text) {
-    std::string scrambled(text.size() + 1, '\0');
-    ScrambleText(text.c_str(), &scrambled[0]);
-    scrambled.resize(text.size());
-    return scrambled;
-}
+using oracle::Quoted;
+using oracle::Scrambled;
 
 std::string Date(std::size_t n) {
     char date[kTimestampSize];
@@ -140,37 +130,9 @@ protected:
 
     std::map<int, Entry> ReadTable() {
         std::map<int, Entry> table;
-        sqlite3* db = nullptr;
-        sqlite3_open(path_.c_str(), &db);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, "SELECT a, dbdate, dbsubject, dbentry FROM dbtable", -1, &statement,
-                           nullptr);
-        auto text = [&](int column) {
-            const void* bytes = sqlite3_column_blob(statement, column);
-            if (bytes == nullptr) return std::string();
-            return std::string(static_cast<const char*>(bytes),
-                               static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-        };
-        while (sqlite3_step(statement) == SQLITE_ROW)
-            table[sqlite3_column_int(statement, 0)] = {text(1), text(2), Scrambled(text(3))};
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
+        for (const JournalRow& row : ReadJournal(path_))
+            table[static_cast<int>(row.record)] = {row.date, row.subject, row.entry};
         return table;
-    }
-
-    std::string IntegrityCheck() {
-        sqlite3* db = nullptr;
-        sqlite3_open(path_.c_str(), &db);
-        std::string result;
-        sqlite3_exec(
-            db, "PRAGMA integrity_check",
-            [](void* out, int, char** values, char**) {
-                *static_cast<std::string*>(out) += values[0] ? values[0] : "";
-                return 0;
-            },
-            &result, nullptr);
-        sqlite3_close(db);
-        return result;
     }
 
     std::string folder_;
@@ -269,7 +231,7 @@ TEST_F(JournalLoadTest, ManyEntriesThenRandomWorkAgainstAModel) {
     }
     const double total = std::chrono::duration<double>(Clock::now() - start).count();
 
-    EXPECT_EQ(IntegrityCheck(), "ok");
+    EXPECT_TRUE(IntegrityOk(path_));
     const std::map<int, Entry> table = ReadTable();
     ASSERT_EQ(table.size(), model.size());
     EXPECT_TRUE(table == model) << "the file does not hold what the run expects";

@@ -9,16 +9,9 @@
 
 #include "journal/text.h"
 #include "log/log_file.h"
+#include "support/streams.h"
 
 namespace {
-
-std::string FileBytes(std::FILE* file) {
-    std::rewind(file);
-    std::string bytes;
-    int c;
-    while ((c = std::getc(file)) != EOF) bytes += static_cast<char>(c);
-    return bytes;
-}
 
 using Lines = std::vector<std::string>;
 
@@ -63,7 +56,7 @@ TEST(WriteLogLineTo, AppendsTheLineAndOneLineFeed) {
     EXPECT_TRUE(WriteLogLineTo(file));
     ComposeLogLine("2009-03-07 09:06:00", kSessionEndText, "");
     EXPECT_TRUE(WriteLogLineTo(file));
-    EXPECT_EQ(FileBytes(file),
+    EXPECT_EQ(BytesOf(file),
               "2009-03-07 09:05:07 - Session Start\n2009-03-07 09:06:00 - Session End\n");
     std::fclose(file);
 }

@@ -9,15 +9,12 @@
 #include "journal/text.h"
 #include "settings/password.h"
 #include "settings/settings_file.h"
+#include "support/oracles.h"
+#include "support/streams.h"
 
 namespace {
 
-std::string Scrambled(const std::string& plain) {
-    char buffer[kTextSize];
-    ClearText(buffer, sizeof buffer);
-    ScrambleText(plain.c_str(), buffer);
-    return buffer;
-}
+using oracle::Scrambled;
 
 // Stores the password as Change password does, writes and reads the settings
 // file, and gives back what a login would now have to match.
@@ -64,12 +61,9 @@ TEST(MatchesStoredPassword, PasswordLineEndedByCrLfStillLetsTheUserIn) {
     // carriage return at the end of the password line; the reader takes it
     // as part of the line end, so the password is the one the user knows.
     ApplyDefaultSettings();
-    std::FILE* file = std::tmpfile();
+    std::FILE* file =
+        StreamOf("0\r\n0\r\n320\r\n240\r\n1\r\n1\r\n0\r\n" + Scrambled("granite") + "\r\n");
     ASSERT_NE(file, nullptr);
-    const std::string crlf =
-        "0\r\n0\r\n320\r\n240\r\n1\r\n1\r\n0\r\n" + Scrambled("granite") + "\r\n";
-    std::fputs(crlf.c_str(), file);
-    std::rewind(file);
     ReadSettingsFrom(file);
     std::fclose(file);
     EXPECT_EQ(std::string(StoredPassword), Scrambled("granite"));

@@ -8,18 +8,13 @@
 #include <vector>
 
 #include "prompts/prompt_file.h"
+#include "support/prompt_file_cases.h"
+#include "support/streams.h"
 
 namespace {
 
 std::string ReadDefaultFile() {
-    std::string bytes;
-    std::FILE* file = std::fopen(LARKMOOR_DATA_DIR "/larkmoorqtx.txt", "rb");
-    if (file == nullptr) return bytes;
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
-    std::fclose(file);
-    return bytes;
+    return FileBytes(LARKMOOR_DATA_DIR "/larkmoorqtx.txt");
 }
 
 // The lines of a file whose every line ends in CR LF.
@@ -39,10 +34,6 @@ std::string Normalised(const std::string& line) {
     for (unsigned char c : line)
         if (std::isalnum(c)) key += static_cast<char>(std::tolower(c));
     return key;
-}
-
-void Collect(const char* prompt, void* context) {
-    static_cast<std::vector<std::string>*>(context)->push_back(prompt);
 }
 
 }  // namespace
@@ -73,8 +64,7 @@ TEST(DefaultPromptsFile, ReadsAsOnePromptPerLine) {
     const std::string bytes = ReadDefaultFile();
     std::FILE* file = std::fopen(LARKMOOR_DATA_DIR "/larkmoorqtx.txt", "rb");
     ASSERT_NE(file, nullptr);
-    std::vector<std::string> prompts;
-    ReadPrompts(file, LineEnds::Raw, Collect, &prompts);
+    const std::vector<std::string> prompts = PromptsFrom(file, LineEnds::Raw);
     std::fclose(file);
     EXPECT_EQ(prompts, CrLfLines(bytes));
     EXPECT_EQ(CountPrompts(bytes.data(), bytes.size()), prompts.size());

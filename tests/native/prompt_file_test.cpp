@@ -7,31 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "prompt_file_test_cases.h"
+#include "support/prompt_file_cases.h"
+#include "support/streams.h"
 #include "prompts/prompt_file.h"
 
 namespace {
 
-// A binary stream holding the bytes, read from the start.
-std::FILE* StreamOf(const std::string& bytes) {
-    std::FILE* file = std::tmpfile();
-    if (file == nullptr) return nullptr;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::rewind(file);
-    return file;
-}
-
-void Collect(const char* prompt, void* context) {
-    static_cast<std::vector<std::string>*>(context)->push_back(prompt);
-}
-
 std::vector<std::string> ReadAll(const std::string& bytes, std::size_t* returned = nullptr) {
-    std::vector<std::string> prompts;
     std::FILE* file = StreamOf(bytes);
     EXPECT_NE(file, nullptr);
-    if (file == nullptr) return prompts;
-    const std::size_t count = ReadPrompts(file, LineEnds::Raw, Collect, &prompts);
-    if (returned != nullptr) *returned = count;
+    if (file == nullptr) return {};
+    const std::vector<std::string> prompts = PromptsFrom(file, LineEnds::Raw, returned);
     std::fclose(file);
     return prompts;
 }
@@ -86,11 +72,9 @@ TEST(PromptFile, TranslatedStreamIsReadWithFgets) {
     // that gets here is two characters, as the runtime left them.
     std::FILE* file = StreamOf(std::string(779, 'a') + "\nb\r\n");
     ASSERT_NE(file, nullptr);
-    std::vector<std::string> prompts;
-    ReadPrompts(file, LineEnds::Translated, Collect, &prompts);
+    EXPECT_EQ(PromptsFrom(file, LineEnds::Translated),
+              (std::vector<std::string>{std::string(779, 'a'), "", "b\r"}));
     std::fclose(file);
-    const std::vector<std::string> expected = {std::string(779, 'a'), "", "b\r"};
-    EXPECT_EQ(prompts, expected);
 }
 
 TEST(PromptFile, ZeroByteCutsItsPromptButNotTheNextLine) {

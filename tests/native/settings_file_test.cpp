@@ -5,19 +5,32 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "journal/text.h"
+#include "settings/password.h"
 #include "settings/settings_file.h"
+#include "support/oracles.h"
+#include "support/streams.h"
 
 namespace {
 
-// "granite" with every byte XOR-ed with 0xA5.
-const std::string kScrambledGranite = "\xC2\xD7\xC4\xCB\xCC\xD1\xC0";
+const std::string kScrambledGranite = oracle::Scrambled("granite");
 
 struct Record {
     int left, top, width, height, startup, log, autoLogin;
     std::string password;  // scrambled, as held in memory
+    bool operator==(const Record& o) const {
+        return left == o.left && top == o.top && width == o.width && height == o.height &&
+               startup == o.startup && log == o.log && autoLogin == o.autoLogin &&
+               password == o.password;
+    }
 };
+
+Record Current() {
+    return {WindowLeft, WindowTop, WindowWidth, WindowHeight, ShowStartupScreen, LogEnabled,
+            AutoLogin, StoredPassword};
+}
 
 void SetRecord(const Record& record) {
     WindowLeft = record.left;
@@ -40,19 +53,14 @@ std::string Written() {
     std::FILE* file = std::tmpfile();
     EXPECT_NE(file, nullptr);
     EXPECT_TRUE(WriteSettingsTo(file));
-    std::rewind(file);
-    std::string bytes;
-    int c;
-    while ((c = std::getc(file)) != EOF) bytes += static_cast<char>(c);
+    const std::string bytes = BytesOf(file);
     std::fclose(file);
     return bytes;
 }
 
 void Read(const std::string& bytes) {
-    std::FILE* file = std::tmpfile();
+    std::FILE* file = StreamOf(bytes);
     ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::rewind(file);
     ReadSettingsFrom(file);
     std::fclose(file);
 }
@@ -194,4 +202,44 @@ TEST(SettingsFile, ThePasswordReaderSkipsLeadingWhiteSpace) {
     ClearRecord();
     Read(bytes);
     EXPECT_STREQ(StoredPassword, "pw");
+}
+
+// A file cut at any byte, or edited by hand, is read as some record whose
+// password can be typed and lets the user in, and the file written from it
+// is whole (seven numbers and the password, each on its own line) and reads
+// back as the same record.
+TEST(SettingsFile, EveryCutAndHandEditReadsAsARecordThatIsWrittenWhole) {
+    const std::string whole = oracle::SettingsFile(50, 40, 360, 260, 0, 1, 0);
+    std::vector<std::string> files;
+    for (std::size_t cut = 0; cut <= whole.size(); ++cut) files.push_back(whole.substr(0, cut));
+    const std::string granite = "\n" + kScrambledGranite;
+    for (const std::string& edited :
+         {"50\r\n40\r\n360\r\n260\r\n0\r\n1\r\n0\r\n" + kScrambledGranite + "\r\n",
+          "  50 \n\t40\t\n 360\n260   \n 0\n1 \n  0  " + granite + "\n",
+          "\n50\n\n40\n360\n\n260\n0\n1\n0\n" + granite + "\n",
+          "99999999999999999999\n-99999999999999999999\n2147483648\n4294967296\n0\n1\n0" + granite,
+          "-30000\n-30000\n400\n300\n0\n1\n0" + granite + "\n",
+          "50\n40\n360\n260\n2\n-1\n7" + granite + "\n",
+          "50\n40\n360\n260\n99999999999\n-99999999999\n0" + granite + "\n",
+          "+50\n0040\n+0360\n260\n00\n01\n-0" + granite + "\n",
+          "50\n40\n360\n260\n0\n1\n0" + granite})
+        files.push_back(edited);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(i <= whole.size() ? "cut at byte " + std::to_string(i) : files[i]);
+        ClearRecord();
+        Read(files[i]);
+        const Record record = Current();
+        ASSERT_FALSE(record.password.empty()) << "an empty password cannot be typed";
+        if (i > whole.size()) {
+            EXPECT_EQ(record.password, kScrambledGranite);
+        }
+        EXPECT_TRUE(MatchesStoredPassword(oracle::Scrambled(record.password).c_str(), StoredPassword));
+        const std::string written = Written();
+        EXPECT_EQ(oracle::LinesOf(written).size(), 8u) << written;
+        EXPECT_EQ(written.back(), '\n');
+        ClearRecord();
+        Read(written);
+        EXPECT_TRUE(Current() == record);
+        EXPECT_EQ(Written(), written);
+    }
 }

@@ -19,13 +19,6 @@ std::array<char, N> Marked(char marker = '#') {
     return buffer;
 }
 
-std::string Scrambled(const std::string& text) {
-    std::string result(text.size() + 1, '\0');
-    ScrambleText(text.c_str(), &result[0]);
-    result.resize(text.size());
-    return result;
-}
-
 }  // namespace
 
 TEST(ClearText, StoresExactlyCountZeroBytes) {
@@ -39,52 +32,28 @@ TEST(ClearText, StoresExactlyCountZeroBytes) {
     EXPECT_EQ(std::string(untouched.data(), untouched.size()), "####");
 }
 
+// Each byte XOR-ed with the key, up to the source's terminator, none written
+// after; a key byte gives a zero byte and the copy goes on; twice gives the
+// text back; in place gives the same.
 TEST(ScrambleText, XorsEveryByteWithTheKeyAndWritesNoTerminator) {
-    auto buffer = Marked<8>();
-    ScrambleText("AZ\x01\xff", buffer.data());
-    EXPECT_EQ(static_cast<unsigned char>(buffer[0]), 'A' ^ 0xA5);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[1]), 'Z' ^ 0xA5);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[2]), 0x01 ^ 0xA5);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[3]), 0xff ^ 0xA5);
-    EXPECT_EQ(buffer[4], '#');  // nothing written past the last copied byte
-}
-
-TEST(ScrambleText, EmptyTextWritesNothing) {
-    auto buffer = Marked<4>();
-    ScrambleText("", buffer.data());
-    EXPECT_EQ(std::string(buffer.data(), buffer.size()), "####");
-}
-
-TEST(ScrambleText, TwiceGivesTheTextBackAndLeavesTheSourceAlone) {
-    const std::string text = "It's a plan: 100% \"done\"\r\nnext line \xe9\x80";
-    const std::string before = text;
-    std::array<char, 64> once{};
-    ScrambleText(text.c_str(), once.data());
-    EXPECT_EQ(text, before);
-    std::array<char, 64> twice{};
-    ScrambleText(once.data(), twice.data());
-    EXPECT_EQ(std::string(twice.data()), text);
-}
-
-TEST(ScrambleText, KeyByteBecomesZeroAndTheCopyGoesOn) {
-    std::array<char, 8> buffer{};
-    const char text[] = {'a', 'b', '\xA5', 'c', 'd', '\0'};
-    ScrambleText(text, buffer.data());
-    EXPECT_EQ(buffer[2], '\0');
-    EXPECT_EQ(static_cast<unsigned char>(buffer[3]), 'c' ^ 0xA5);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[4]), 'd' ^ 0xA5);
-    // Read as a string the scrambled form ends at the zero; unscrambled it
-    // gives only the part before the key byte.
-    std::array<char, 8> back{};
-    ScrambleText(buffer.data(), back.data());
-    EXPECT_EQ(std::string(back.data()), "ab");
-}
-
-TEST(ScrambleText, InPlaceGivesTheSameResult) {
-    char text[] = "in place \x27 text";
-    const std::string expected = Scrambled(text);
-    ScrambleText(text, text);
-    EXPECT_EQ(std::string(text, sizeof text - 1), expected);
+    for (const std::string& text : {std::string("AZ\x01\xff"), std::string(),
+                                   std::string("It's a plan: 100% \"done\"\r\nnext \xe9\x80"),
+                                   std::string("ab\xA5" "cd")}) {
+        SCOPED_TRACE(text);
+        auto buffer = Marked<64>();
+        ScrambleText(text.c_str(), buffer.data());
+        std::string expected;
+        for (unsigned char byte : text) expected += static_cast<char>(byte ^ 0xA5);
+        EXPECT_EQ(std::string(buffer.data(), text.size()), expected);
+        EXPECT_EQ(buffer[text.size()], '#') << "nothing written past the last copied byte";
+        const std::string once(buffer.data(), text.size());
+        std::array<char, 64> back{};
+        ScrambleText(once.c_str(), back.data());
+        EXPECT_EQ(std::string(back.data()), text.substr(0, text.find('\xA5')));
+        std::string inPlace = text;
+        ScrambleText(&inPlace[0], &inPlace[0]);
+        EXPECT_EQ(inPlace, expected);
+    }
 }
 
 TEST(QuoteSqlText, DoublesSingleQuotesOnly) {
@@ -102,18 +71,13 @@ TEST(QuoteSqlText, DoublesSingleQuotesOnly) {
         {"end'", "end''"},
     };
     for (const Case& c : cases) {
-        auto buffer = Marked<32>('\0');
+        auto buffer = Marked<32>();
         QuoteSqlText(c.text, buffer.data());
-        EXPECT_STREQ(buffer.data(), c.quoted) << c.text;
-        EXPECT_EQ(QuotedLength(c.text), std::strlen(c.quoted)) << c.text;
+        const std::size_t length = std::strlen(c.quoted);
+        EXPECT_EQ(std::string(buffer.data(), length), c.quoted) << c.text;
+        EXPECT_EQ(buffer[length], '#') << "nothing written past the last copied byte";
+        EXPECT_EQ(QuotedLength(c.text), length) << c.text;
     }
-}
-
-TEST(QuoteSqlText, WritesNothingPastTheLastCopiedByte) {
-    auto buffer = Marked<8>();
-    QuoteSqlText("a'b", buffer.data());
-    EXPECT_EQ(std::string(buffer.data(), 4), "a''b");
-    EXPECT_EQ(buffer[4], '#');
 }
 
 TEST(QuoteSqlText, TextOfOnlyQuotesFitsTheQuotedBuffer) {
@@ -167,15 +131,12 @@ TEST(FormatTimestampFields, PadsEveryFieldToTwoDigits) {
         {12345, 10, 10, 10, 10, 10, "12345-10-10 10:10:10"},  // the year keeps its digits
     };
     for (const Case& c : cases) {
-        std::array<char, kTimestampSize> buffer;
-        buffer.fill('#');
+        auto buffer = Marked<kTimestampSize>();
         FormatTimestampFields(buffer.data(), buffer.size(), c.year, c.month, c.day, c.hour,
                               c.minute, c.second);
         EXPECT_STREQ(buffer.data(), c.text);
     }
-}
-
-TEST(FormatTimestampFields, FitsTwentyBytes) {
+    // Twenty bytes hold a four-digit year's text and its terminator.
     auto buffer = Marked<21>();
     FormatTimestampFields(buffer.data(), 20, 2024, 2, 29, 18, 30, 1);
     EXPECT_STREQ(buffer.data(), "2024-02-29 18:30:01");

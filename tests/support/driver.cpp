@@ -1,66 +1,91 @@
 // End-to-end test support: see driver.h.
 #include "support/driver.h"
 
-#include <windows.h>
-#include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstdio>
-#include <cstring>
-
 #include "journal/codepage.h"
-#include "journal/text.h"
-#include "shell/paths.h"
+#include "resource.h"
+
+namespace e2e {
+
+const char kNotSaved[] =
+    "The entry was not saved: the journal database could not be written (it may be locked "
+    "by another program, damaged or full). Your subject and text are kept.";
+const char kNotDeleted[] =
+    "The entry was not deleted: the journal database could not be written (it may be locked "
+    "by another program, damaged or full).";
+const char kJournalUnreadable[] =
+    "The journal could not be read: the database file is locked by another program, "
+    "damaged or not a Larkmoor database.";
+const char kErrorCaption[] = "An unexpected error has occurred!";
 
 namespace {
 
+constexpr DWORD kAnswerMs = 120000;
+constexpr char kEndMarker[] = "END-OF-SHELL-OUTPUT";
 
-bool Wait(DWORD timeoutMs, bool (*ready)(void*), void* context) {
-    return WaitUntil([&] { return ready(context); }, timeoutMs);
+std::string Narrow(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int size = static_cast<int>(wide.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, &text[0], bytes, nullptr, nullptr);
+    return text;
 }
 
-struct FindContext {
-    DWORD processId;
-    const char* className;
-    const char* caption;  // null: any
-    bool visibleOnly;
-    HWND found;
-};
+// The text may change between the question of its length and the question
+// of the text itself: a text that fills the buffer is asked for again.
+std::wstring WideTextOf(HWND window) {
+    for (;;) {
+        const std::size_t length = static_cast<std::size_t>(Send(window, WM_GETTEXTLENGTH));
+        std::wstring wide(length + 2, L'\0');
+        const std::size_t got = static_cast<std::size_t>(
+            Send(window, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(&wide[0])));
+        wide.resize(got);
+        if (got <= length || !IsWindow(window)) return wide;
+    }
+}
 
-BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
-    auto* context = reinterpret_cast<FindContext*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != context->processId) return TRUE;
+std::string ClassOf(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
-    if (std::strcmp(name, context->className) != 0) return TRUE;
-    if (context->visibleOnly && !IsWindowVisible(window)) return TRUE;
-    if (context->caption != nullptr && TextOf(window) != context->caption) return TRUE;
-    context->found = window;
-    return FALSE;
+    return name;
 }
 
-HWND FindInProcess(DWORD processId, const char* className, const char* caption, bool visibleOnly) {
-    FindContext context = {processId, className, caption, visibleOnly, nullptr};
-    EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&context));
+// The visible top-level windows of a process with this class (and caption).
+std::vector<HWND> TopWindows(DWORD processId, const char* className) {
+    struct Context {
+        DWORD processId;
+        const char* className;
+        std::vector<HWND> found;
+    } context = {processId, className, {}};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* c = reinterpret_cast<Context*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == c->processId && IsWindowVisible(window) && ClassOf(window) == c->className)
+                c->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&context));
     return context.found;
 }
 
-struct ListContext {
-    DWORD processId;
-    std::vector<DialogWindow>* dialogs;
-};
+std::string TempFile(const char* name) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    return std::string(temp) + name + std::to_string(GetCurrentProcessId());
+}
 
-BOOL CALLBACK ListDialog(HWND window, LPARAM parameter) {
-    auto* context = reinterpret_cast<ListContext*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (owner == context->processId && std::strcmp(name, "#32770") == 0 && IsWindowVisible(window))
-        context->dialogs->push_back({window, TextOf(window)});
-    return TRUE;
+// A shell command that waits up to a minute for a file to exist.
+std::string WaitForFile(const std::string& path) {
+    return "for i in $(seq 1200); do [ -e " + path + " ] && break; sleep 0.05; done; [ -e " +
+           path + " ]";
+}
+
+bool Succeeded(const std::string& printed) {
+    return printed.size() >= 9 && printed.compare(printed.size() - 9, 9, "status 0\n") == 0;
 }
 
 }  // namespace
@@ -73,13 +98,102 @@ std::string ProgramFolderPath() {
     return path;
 }
 
-bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (ready()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
+std::string DataFile(const char* name) { return DataFolderPath() + "\\" + name; }
+std::string DatabaseFile() { return DataFile("larkmoor.3db"); }
+std::string SettingsFile() { return DataFile("larkmoor.cfg"); }
+std::string LogFile() { return DataFile("larkmoorlog.txt"); }
+std::string PromptsFile() { return DataFile("larkmoorqtx.txt"); }
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerMs, &result) == 0 &&
+        IsWindow(window))
+        ADD_FAILURE() << "message " << message << " to a " << ClassOf(window)
+                      << " of the program got no answer in " << kAnswerMs / 1000 << " s";
+    return static_cast<LRESULT>(result);
+}
+
+std::string TextOf(HWND window) {
+    return Narrow(WideTextOf(window));
+}
+
+std::string TextUtf8(HWND window) {
+    const std::wstring wide = WideTextOf(window);
+    return Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
+}
+
+void SetTextUtf8(HWND window, const std::string& text) {
+    const std::u16string wide = Utf16FromUtf8(text);
+    Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+std::string Field(HWND dialog, int id) {
+    return TextOf(GetDlgItem(dialog, id));
+}
+
+void SetField(HWND dialog, int id, const std::string& text) {
+    const int size = static_cast<int>(text.size());
+    std::wstring wide(static_cast<std::size_t>(
+                          MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0)),
+                      L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], static_cast<int>(wide.size()));
+    HWND field = GetDlgItem(dialog, id);
+    EXPECT_TRUE(Send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())));
+}
+
+std::string MessageBoxText(HWND box) {
+    return TextUtf8(GetDlgItem(box, 0xFFFF));
+}
+
+void PostClick(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void PostCommand(HWND window, int id) {
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void PostKey(HWND window, WPARAM key) {
+    PostMessageA(window, WM_KEYDOWN, key, 1);
+    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
+
+void PressKeys(HWND window, const std::vector<WORD>& keys) {
+    SetForegroundWindow(window);
+    EXPECT_TRUE(WaitUntil([window] { return GetForegroundWindow() == window; }))
+        << "the window did not come to the front";
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        inputs.push_back(input);
     }
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *it;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool WaitGone(HWND window) {
+    return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
+}
+
+bool Settle(HWND edit) {
+    // A left margin other than the one the edit has now; no earlier Settle
+    // is still on its way.
+    const WORD wanted = LOWORD(Send(edit, EM_GETMARGINS)) == 11 ? 12 : 11;
+    PostMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(wanted, 0));
+    return WaitUntil([edit, wanted] { return LOWORD(Send(edit, EM_GETMARGINS)) == wanted; });
+}
+
+HWND PromptView(HWND window) {
+    return FindWindowExA(window, nullptr, "Edit", nullptr);
 }
 
 std::vector<PROCESSENTRY32> ChildProcesses(DWORD parentId) {
@@ -112,75 +226,15 @@ void EndChildren(DWORD parentId) {
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child.th32ProcessID);
         if (process == nullptr) continue;
         TerminateProcess(process, 0);
-        WaitForSingleObject(process, 5000);
+        WaitForSingleObject(process, kWaitMs);
         CloseHandle(process);
     }
 }
 
 std::vector<DialogWindow> ProcessDialogs(DWORD processId) {
     std::vector<DialogWindow> dialogs;
-    ListContext context = {processId, &dialogs};
-    EnumWindows(ListDialog, reinterpret_cast<LPARAM>(&context));
+    for (HWND window : TopWindows(processId, "#32770")) dialogs.push_back({window, TextOf(window)});
     return dialogs;
-}
-
-std::string TextOf(HWND window) {
-    char text[kTextSize * 2] = {};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 5000, &result);
-    return text;
-}
-
-std::string TextUtf8(HWND window) {
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
-    std::u16string text(length + 1, u'\0');
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                        SMTO_ABORTIFHUNG, 5000, &got);
-    text.resize(got < text.size() ? got : 0);
-    return Utf8FromUtf16(text);
-}
-
-void SetTextUtf8(HWND window, const std::string& text) {
-    const std::u16string wide = Utf16FromUtf8(text);
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
-                        SMTO_ABORTIFHUNG, 5000, &result);
-}
-
-std::string MessageBoxText(HWND box) {
-    return TextUtf8(GetDlgItem(box, 0xFFFF));
-}
-
-void PostClick(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-void PostCommand(HWND window, int id) {
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
-void PressKeys(HWND window, const std::vector<WORD>& keys) {
-    SetForegroundWindow(window);
-    Sleep(100);
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *it;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 Larkmoor::~Larkmoor() {
@@ -204,30 +258,31 @@ bool Larkmoor::Start(const std::string& workingFolder, const std::string& progra
 }
 
 HWND Larkmoor::WaitMainWindow(DWORD timeoutMs) {
-    struct Context {
-        DWORD processId;
-        HWND found;
-    } context = {info_.dwProcessId, nullptr};
-    Wait(timeoutMs, [](void* parameter) {
-        auto* c = static_cast<Context*>(parameter);
-        c->found = FindInProcess(c->processId, "larkmoorclass", nullptr, true);
-        return c->found != nullptr;
-    }, &context);
-    return context.found;
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            const std::vector<HWND> windows = TopWindows(info_.dwProcessId, "larkmoorclass");
+            found = windows.empty() ? nullptr : windows[0];
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
 }
 
 HWND Larkmoor::WaitDialog(const std::string& caption, DWORD timeoutMs) {
-    struct Context {
-        DWORD processId;
-        const std::string* caption;
-        HWND found;
-    } context = {info_.dwProcessId, &caption, nullptr};
-    Wait(timeoutMs, [](void* parameter) {
-        auto* c = static_cast<Context*>(parameter);
-        c->found = FindInProcess(c->processId, "#32770", c->caption->c_str(), true);
-        return c->found != nullptr;
-    }, &context);
-    return context.found;
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopWindows(info_.dwProcessId, "#32770")) {
+                // A top-level window's caption is read without asking its thread.
+                WCHAR text[256] = {};
+                GetWindowTextW(window, text, 256);
+                if (Narrow(text) == caption) found = window;
+            }
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
 }
 
 bool Larkmoor::WaitExit(DWORD* exitCode, DWORD timeoutMs) {
@@ -241,9 +296,293 @@ void Larkmoor::Kill() {
     if (info_.hProcess == nullptr) return;
     if (WaitForSingleObject(info_.hProcess, 0) != WAIT_OBJECT_0) {
         TerminateProcess(info_.hProcess, 1);
-        WaitForSingleObject(info_.hProcess, 5000);
+        WaitForSingleObject(info_.hProcess, kStartMs);
     }
     CloseHandle(info_.hProcess);
     CloseHandle(info_.hThread);
     info_ = {};
 }
+
+HWND StartQuiet(Larkmoor& program, const std::string& workingFolder) {
+    if (!program.Start(workingFolder)) return nullptr;
+    return program.WaitMainWindow();
+}
+
+std::string AnswerBox(Larkmoor& program, const std::string& caption, int button,
+                      DWORD timeoutMs) {
+    HWND box = program.WaitDialog(caption, timeoutMs);
+    if (box == nullptr) return "(no box)";
+    const std::string text = MessageBoxText(box);
+    RecordBox(TextUtf8(box), text);
+    PostClick(box, button);
+    EXPECT_TRUE(WaitGone(box)) << "the box \"" << caption << "\" stayed";
+    return text;
+}
+
+bool Answer(Larkmoor& program, const std::string& caption, const std::string& text, int button,
+            DWORD timeoutMs) {
+    const std::string shown = AnswerBox(program, caption, button, timeoutMs);
+    EXPECT_EQ(shown, text) << "box \"" << caption << "\"; open: " << OpenDialogs(program);
+    return shown != "(no box)";
+}
+
+std::string OpenDialogs(Larkmoor& program) {
+    std::string captions;
+    for (const DialogWindow& dialog : ProcessDialogs(program.ProcessId()))
+        captions += "[" + dialog.caption + ": " + MessageBoxText(dialog.window) + "] ";
+    return captions;
+}
+
+bool TryPassword(Larkmoor& program, HWND login, const std::string& password) {
+    SetField(login, IDC_PASSWORD, password);
+    PostClick(login, IDOK);
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        box = program.WaitDialog("Notice", 0);
+        return box != nullptr || !IsWindow(login) || !IsWindowVisible(login);
+    })) << OpenDialogs(program);
+    if (box == nullptr) return true;
+    EXPECT_TRUE(Answer(program, "Notice", "Incorrect password!"));
+    return false;
+}
+
+void ExitAnswering(Larkmoor& program, HWND window, int errorBoxes) {
+    PostCommand(window, IDM_EXIT);
+    for (int i = 0; i < errorBoxes; ++i)
+        ASSERT_NE(AnswerBox(program, kErrorCaption), "(no box)")
+            << "error box " << i + 1 << " of " << errorBoxes;
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitExit(&code)) << OpenDialogs(program);
+    EXPECT_EQ(code, 0u);
+}
+
+HWND OpenEntries(Larkmoor& program, HWND window, int command) {
+    PostCommand(window, command);
+    return program.WaitDialog(command == IDM_ADD_ENTRY      ? "Add a Larkmoor entry"
+                              : command == IDM_SEARCH_ENTRIES ? "Search for Larkmoor entries"
+                                                              : "Browse Larkmoor entries");
+}
+
+void CloseEntries(HWND dialog) {
+    PostClick(dialog, IDC_ENTRIES_OK);
+    EXPECT_TRUE(WaitGone(dialog));
+}
+
+std::vector<std::string> ListLines(HWND dialog) {
+    // List box texts must be read wide across processes.
+    HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
+    std::vector<std::string> lines;
+    const LRESULT count = Send(list, LB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = Send(list, LB_GETTEXTLEN, static_cast<WPARAM>(i));
+        std::wstring wide(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        wide.resize(static_cast<std::size_t>(
+            Send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&wide[0]))));
+        lines.push_back(Narrow(wide));
+    }
+    return lines;
+}
+
+bool WaitLineCount(HWND dialog, std::size_t count) {
+    HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
+    return WaitUntil([&] { return Send(list, LB_GETCOUNT) == static_cast<LRESULT>(count); });
+}
+
+bool WaitFieldText(HWND dialog, int id, const std::string& text) {
+    return WaitUntil([&] { return Field(dialog, id) == text; });
+}
+
+void TypeAndSave(HWND dialog, const std::string& subject, const std::string& text) {
+    SetField(dialog, IDC_SUBJECT, subject);
+    SetField(dialog, IDC_ENTRY_TEXT, text);
+    PostClick(dialog, IDC_SAVE);
+}
+
+void SelectLine(HWND dialog, const std::string& subject) {
+    const std::vector<std::string> lines = ListLines(dialog);
+    std::size_t index = 0;
+    while (index < lines.size() && lines[index] != subject) ++index;
+    ASSERT_LT(index, lines.size()) << subject;
+    HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
+    Send(list, LB_SETCURSEL, index);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SUBJECT_LIST, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, subject));
+}
+
+std::string UnixPath(const std::string& windowsPath) {
+    using Convert = char*(CDECL*)(LPCWSTR);
+    auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (convert == nullptr) return std::string();
+    WCHAR wide[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+    char* unixPath = convert(wide);
+    if (unixPath == nullptr) return std::string();
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+std::string RunShell(const std::string& script, DWORD timeoutMs) {
+    const std::string input = TempFile("larkmoor-script-");
+    const std::string output = TempFile("larkmoor-output-");
+    DeleteFileA(output.c_str());
+    // Wine hands back no process to wait on: the script ends with a marker
+    // line, and the output is read once the marker has arrived.
+    EXPECT_TRUE(WriteFileBytes(input, "exec 2>&1\n(\n" + script + "\n)\necho \"status $?\"\necho " +
+                                          kEndMarker + "\n"));
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    PROCESS_INFORMATION process = {};
+    std::string command = "\"/bin/sh\" \"" + UnixPath(input) + "\"";
+    const BOOL started = CreateProcessA("Z:\\bin\\sh", &command[0], nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &process);
+    CloseHandle(out);
+    EXPECT_TRUE(started) << command;
+    if (process.hProcess != nullptr) CloseHandle(process.hProcess);
+    if (process.hThread != nullptr) CloseHandle(process.hThread);
+    std::string text;
+    const bool ended = started && WaitUntil(
+                                     [&] {
+                                         text = ReadFileBytes(output);
+                                         return text.find(std::string(kEndMarker) + "\n") !=
+                                                std::string::npos;
+                                     },
+                                     timeoutMs);
+    EXPECT_TRUE(ended) << "the script printed: " << text;
+    DeleteFileA(input.c_str());
+    DeleteFileA(output.c_str());
+    return text.substr(0, text.find(kEndMarker));
+}
+
+DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string command = commandLine;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+        return static_cast<DWORD>(-1);
+    }
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        ADD_FAILURE() << commandLine << " did not end in time";
+    TerminateProcess(process.hProcess, code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return code;
+}
+
+bool CanMount() {
+    static const bool can = !UnixPath("C:\\").empty() && PathExists("Z:\\bin\\sh") &&
+                            Succeeded(RunShell("dir=$(mktemp -d) && mount -t tmpfs -o size=64k "
+                                               "larkmoor-probe \"$dir\" && umount \"$dir\" && "
+                                               "rmdir \"$dir\""));
+    return can;
+}
+
+bool MountReadOnly(const std::string& windowsFolder) {
+    const std::string folder = "'" + UnixPath(windowsFolder) + "'";
+    return folder != "''" && Succeeded(RunShell("mount --bind " + folder + " " + folder +
+                                                " && mount -o remount,bind,ro " + folder + " " +
+                                                folder));
+}
+
+bool MountSmallDisk(const std::string& windowsFolder, int kilobytes) {
+    const std::string folder = UnixPath(windowsFolder);
+    return !folder.empty() && Succeeded(RunShell("mount -t tmpfs -o size=" +
+                                                 std::to_string(kilobytes) + "k larkmoor-full '" +
+                                                 folder + "'"));
+}
+
+void Unmount(const std::string& windowsFolder) {
+    const std::string folder = UnixPath(windowsFolder);
+    // Wine may still hold a handle on the folder for a moment: unmount lazily.
+    if (!folder.empty())
+        RunShell("while mountpoint -q '" + folder + "'; do umount -l '" + folder + "' || break; done");
+}
+
+bool SetImmutable(const std::string& windowsPath, bool on) {
+    const std::string path = UnixPath(windowsPath);
+    return PathExists("Z:\\bin\\sh") && !path.empty() &&
+           Succeeded(RunShell(std::string("chattr ") + (on ? "+i" : "-i") + " '" + path + "'"));
+}
+
+bool RunningAsRoot() {
+    static const bool root = PathExists("Z:\\bin\\sh") && RunShell("id -u") == "0\nstatus 0\n";
+    return root;
+}
+
+bool SqliteToolAvailable() {
+    return PathExists("Z:\\usr\\bin\\sqlite3") && PathExists("Z:\\bin\\sh") &&
+           !UnixPath(DataFolderPath()).empty();
+}
+
+std::string RunSqliteTool(const std::string& statements) {
+    const std::string printed = RunShell("/usr/bin/sqlite3 -batch '" + UnixPath(DatabaseFile()) +
+                                         "' <<'END-OF-STATEMENTS'\n" + statements +
+                                         "\nEND-OF-STATEMENTS");
+    EXPECT_TRUE(Succeeded(printed)) << printed;
+    return printed.substr(0, printed.rfind("status "));
+}
+
+DatabaseLock::DatabaseLock(const char* kind, LockHolder holder) : holder_(holder) {
+    const std::string begin = std::string("BEGIN ") + kind + ";";
+    if (holder_ == LockHolder::TestProcess) {
+        db_ = new SideDb(DatabaseFile());
+        held_ = db_->Exec(begin).empty();
+        return;
+    }
+    // The sqlite3 program begins the transaction, says so, and waits for the
+    // stop file before it rolls back and ends.
+    files_ = "/tmp/larkmoor-lock-" + std::to_string(GetCurrentProcessId());
+    held_ = RunShell("rm -f " + files_ + "-*\n(/usr/bin/sqlite3 -batch -bail '" +
+                     UnixPath(DatabaseFile()) + "' '" + begin + "' '.shell touch " + files_ +
+                     "-ready' '.shell while [ ! -e " + files_ + "-stop ]; do sleep 0.05; done' " +
+                     "'ROLLBACK;'; touch " + files_ + "-done) >/dev/null 2>&1 &\n" +
+                     WaitForFile(files_ + "-ready") + " && echo held")
+                .find("held\n") != std::string::npos;
+}
+
+DatabaseLock::~DatabaseLock() {
+    if (!files_.empty())
+        RunShell("touch " + files_ + "-stop\n" + WaitForFile(files_ + "-done") + "\nrm -f " +
+                 files_ + "-*");
+    if (db_ != nullptr && held_) db_->Exec("ROLLBACK;");
+    delete db_;
+}
+
+DataFiles TakeSnapshot() {
+    return {ReadFileBytes(SettingsFile()), ReadFileBytes(LogFile()), ReadFileBytes(PromptsFile()),
+            ReadFileBytes(DatabaseFile()), ReadJournal(DatabaseFile())};
+}
+
+void ExpectNothingLost(const DataFiles& before, const DataFiles& after) {
+    // The settings are rewritten at every exit, with the same record.
+    EXPECT_EQ(after.settings, before.settings);
+    EXPECT_EQ(after.log.compare(0, before.log.size(), before.log), 0)
+        << "the log lost lines: before\n" << before.log << "after\n" << after.log;
+    // A missing prompts file is copied from the program folder at start-up.
+    EXPECT_TRUE(before.prompts.empty() || after.prompts == before.prompts) << "prompts changed";
+    for (const JournalRow& row : before.rows) {
+        bool found = false;
+        for (const JournalRow& kept : after.rows) found = found || kept == row;
+        EXPECT_TRUE(found) << "entry lost: " << row;
+    }
+}
+
+std::vector<std::string> LogEvents() {
+    return oracle::LogEvents(ReadFileBytes(LogFile()));
+}
+
+}  // namespace e2e

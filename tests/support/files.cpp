@@ -6,9 +6,10 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 
-#include "journal/text.h"
 #include "shell/paths.h"
+#include "support/oracles.h"
 
 std::string DataFolderPath() {
     char folder[MAX_PATH] = {};
@@ -41,6 +42,15 @@ void RemoveTree(const std::string& folder) {
     }
     SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(folder.c_str());
+}
+
+std::string EmptyTempFolder(const char* name) {
+    char base[MAX_PATH] = {};
+    GetTempPathA(sizeof base, base);
+    const std::string folder = std::string(base) + name;
+    RemoveTree(folder);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -85,13 +95,25 @@ bool PathExists(const std::string& path) {
 }
 
 void WriteSettingsFile(int left, int top, int width, int height, int startup, int log,
-                       int autoLogin, const char* password) {
-    char scrambled[kTextSize];
-    ClearText(scrambled, sizeof scrambled);
-    ScrambleText(password, scrambled);
-    char text[2 * kTextSize];
-    std::snprintf(text, sizeof text, "%d\n%d\n%d\n%d\n%d\n%d\n%d\n%s\n", left, top, width, height,
-                  startup, log, autoLogin, scrambled);
+                       int autoLogin, const std::string& password) {
     CreateDirectoryA(DataFolderPath().c_str(), nullptr);
-    WriteFileBytes(DataFolderPath() + kSettingsFileName, text);
+    WriteFileBytes(DataFolderPath() + kSettingsFileName,
+                   oracle::SettingsFile(left, top, width, height, startup, log, autoLogin, password));
+}
+
+void RecordBox(const std::string& captionUtf8, const std::string& textUtf8) {
+    const char* path = std::getenv("LARKMOOR_BOXES");
+    if (path == nullptr || *path == '\0') return;
+    auto escaped = [](const std::string& text) {
+        std::string out;
+        for (char c : text)
+            out += c == '\\' ? "\\\\" : c == '\t' ? "\\t" : c == '\r' ? "\\r"
+                 : c == '\n' ? "\\n" : std::string(1, c);
+        return out;
+    };
+    const std::string line = escaped(captionUtf8) + "\t" + escaped(textUtf8) + "\n";
+    std::FILE* file = std::fopen(path, "ab");
+    if (file == nullptr) return;
+    std::fwrite(line.data(), 1, line.size(), file);
+    std::fclose(file);
 }

@@ -10,6 +10,8 @@ std::string DataFolderPath();
 void RemoveDataFolder();
 // Deletes a folder and everything below it; a missing folder is fine.
 void RemoveTree(const std::string& folder);
+// An empty folder of this name in the temporary folder.
+std::string EmptyTempFolder(const char* name);
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
@@ -21,4 +23,10 @@ std::map<std::string, std::string> ReadTree(const std::string& folder);
 // Writes a settings file into the data folder: geometry, switches and the
 // plain password (stored scrambled, as the program stores it).
 void WriteSettingsFile(int left, int top, int width, int height, int startup, int log,
-                       int autoLogin, const char* password = "granite");
+                       int autoLogin, const std::string& password = "granite");
+
+// Adds a message box the tests saw to the file named by LARKMOOR_BOXES (one
+// line each: caption, a tab, the text; backslashes, tabs and line ends
+// written as \\, \t, \r and \n), so that the help file's check can find each
+// on the troubleshooting page. Nothing when the variable is not set.
+void RecordBox(const std::string& captionUtf8, const std::string& textUtf8);

@@ -98,6 +98,7 @@ void CALLBACK MessageBoxAnswerer::Answer(HWND, UINT, UINT_PTR timer, DWORD) {
     }
     seen.answer = answer;
     self->boxes_.push_back(seen);
+    RecordBox(seen.caption, seen.text);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
 }
 
@@ -137,6 +138,24 @@ void SetWindowTextUtf8(HWND window, const std::string& text) {
     SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
+std::ostream& operator<<(std::ostream& out, const ListLine& line) {
+    return out << '"' << line.text << "\"#" << line.data;
+}
+
+std::vector<ListLine> ListLines(HWND list) {
+    std::vector<ListLine> lines;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const WPARAM index = static_cast<WPARAM>(i);
+        std::u16string text(
+            static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, u'\0');
+        text.resize(static_cast<std::size_t>(
+            SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]))));
+        lines.push_back({Utf8FromUtf16(text), SendMessageW(list, LB_GETITEMDATA, index, 0)});
+    }
+    return lines;
+}
+
 HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner) {
     return CreateDialogParamA(Instance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
 }
@@ -162,4 +181,47 @@ HWND CreateTestMainWindow() {
                                   nullptr, nullptr, Instance, nullptr);
     MainWindow = window;
     return window;
+}
+
+void HarnessTest::SetUp() {
+    RemoveDataFolder();
+    PrepareTestPaths();
+    MainWindow = nullptr;
+}
+
+void HarnessTest::TearDown() {
+    Close();
+    PumpMessages();
+    RemoveDataFolder();
+}
+
+HWND HarnessTest::Open(int templateId, DLGPROC procedure, HWND owner) {
+    Close();
+    dialog_ = OpenTestDialog(templateId, procedure, owner);
+    EXPECT_NE(dialog_, nullptr);
+    return dialog_;
+}
+
+void HarnessTest::Close() {
+    if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
+    dialog_ = nullptr;
+}
+
+void HarnessTest::ExpectOneBox(const std::string& caption, const std::string& text) {
+    ExpectOneBox(caption, text, dialog_);
+}
+
+void HarnessTest::ExpectOneBox(const std::string& caption, const std::string& text, HWND owner) {
+    ASSERT_EQ(boxes_.Boxes().size(), 1u) << "expected one box saying " << text;
+    EXPECT_EQ(boxes_.Boxes()[0].caption, caption);
+    EXPECT_EQ(boxes_.Boxes()[0].text, text);
+    EXPECT_EQ(boxes_.Boxes()[0].owner, owner);
+    boxes_.Clear();
+}
+
+std::vector<std::string> HarnessTest::TakeBoxTexts() {
+    std::vector<std::string> texts;
+    for (const SeenBox& box : boxes_.Boxes()) texts.push_back(box.text);
+    boxes_.Clear();
+    return texts;
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <string>
 #include <vector>
@@ -54,6 +56,18 @@ std::string ItemText(HWND dialog, int id);
 std::string WindowTextUtf8(HWND window);
 void SetWindowTextUtf8(HWND window, const std::string& text);
 
+// A line of a list box with its item data. The text is read wide (Wine's
+// ANSI LB_GETTEXT overruns its own buffer on long lines) and given in UTF-8.
+struct ListLine {
+    std::string text;
+    LRESULT data;
+    bool operator==(const ListLine& other) const {
+        return text == other.text && data == other.data;
+    }
+};
+std::ostream& operator<<(std::ostream& out, const ListLine& line);
+std::vector<ListLine> ListLines(HWND list);
+
 // Opens a dialog modeless from the real template with the real procedure.
 HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner = nullptr);
 // Sends the command a click on the control would send.
@@ -63,3 +77,30 @@ void PumpMessages();
 
 // Creates the main window of the real class, running the whole creation.
 HWND CreateTestMainWindow();
+
+// The base of the tests that run the program's windows in this process: a
+// fresh data folder with the program's paths pointing into it, no main
+// window, every message box answered and recorded, and the dialog under test
+// destroyed at the end.
+class HarnessTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens the dialog from its real template with its real procedure; one
+    // left open before is destroyed.
+    HWND Open(int templateId, DLGPROC procedure, HWND owner = nullptr);
+    void Close();
+    std::string Text(int id) const { return ItemText(dialog_, id); }
+    void Type(int id, const std::string& text) const { SetDlgItemTextA(dialog_, id, text.c_str()); }
+    bool Ended() const { return !IsWindowVisible(dialog_); }
+    // Exactly one message box came since the last check, with this caption
+    // and text, owned by owner (the dialog under test when not given).
+    void ExpectOneBox(const std::string& caption, const std::string& text);
+    void ExpectOneBox(const std::string& caption, const std::string& text, HWND owner);
+    // The texts of the boxes since the last check; forgets them.
+    std::vector<std::string> TakeBoxTexts();
+
+    MessageBoxAnswerer boxes_;
+    HWND dialog_ = nullptr;
+};

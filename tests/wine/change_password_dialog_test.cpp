@@ -8,42 +8,27 @@
 #include "resource.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
 #include "support/ui_harness.h"
 
 namespace {
 
-std::string Scrambled(const std::string& plain) {
-    char buffer[kTextSize];
-    ClearText(buffer, sizeof buffer);
-    ScrambleText(plain.c_str(), buffer);
-    return buffer;
-}
+using oracle::Scrambled;
 
-class ChangePasswordDialogTest : public ::testing::Test {
+class ChangePasswordDialogTest : public HarnessTest {
 protected:
     void SetUp() override {
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
+        HarnessTest::SetUp();
         ApplyDefaultSettings();
         WindowLeft = 11;
         WindowTop = 22;
-        dialog_ = OpenTestDialog(IDD_CHANGE_PASSWORD, ChangePasswordDlgProc);
-        ASSERT_NE(dialog_, nullptr);
+        ASSERT_NE(Open(), nullptr);
     }
-    void TearDown() override {
-        if (IsWindow(dialog_)) DestroyWindow(dialog_);
-        PumpMessages();
-        RemoveDataFolder();
-    }
+    HWND Open() { return HarnessTest::Open(IDD_CHANGE_PASSWORD, ChangePasswordDlgProc); }
     void Type(const std::string& current, const std::string& fresh) {
-        SetDlgItemTextA(dialog_, IDC_CURRENT_PASSWORD, current.c_str());
-        SetDlgItemTextA(dialog_, IDC_NEW_PASSWORD, fresh.c_str());
+        HarnessTest::Type(IDC_CURRENT_PASSWORD, current);
+        HarnessTest::Type(IDC_NEW_PASSWORD, fresh);
     }
-    bool Ended() const { return !IsWindowVisible(dialog_); }
-
-    HWND dialog_ = nullptr;
-    MessageBoxAnswerer boxes_;
 };
 
 }  // namespace
@@ -93,13 +78,9 @@ TEST_F(ChangePasswordDialogTest, RefusesWithAMessageThatSaysWhy) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
-        boxes_.Clear();
         Type(row.current, row.fresh);
         Click(dialog_, IDOK);
-        ASSERT_EQ(boxes_.Boxes().size(), 1u);
-        EXPECT_EQ(boxes_.Boxes()[0].text, row.text);
-        EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
-        EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
+        ExpectOneBox("Notice", row.text);
         EXPECT_FALSE(Ended());
         EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, row.focus));
         EXPECT_EQ(std::string(StoredPassword), Scrambled("granite"));
@@ -113,11 +94,9 @@ TEST_F(ChangePasswordDialogTest, ChangeIsStoredScrambledAndSaved) {
     Type("granite", fresh);
     Click(dialog_, IDOK);
     EXPECT_TRUE(Ended());
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Your password has been changed.");
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+    ExpectOneBox("Notice", "Your password has been changed.");
     EXPECT_EQ(std::string(StoredPassword), Scrambled(fresh));
-    EXPECT_EQ(ReadFileBytes(SettingsPath), "11\n22\n320\n240\n1\n1\n1\n" + Scrambled(fresh) + "\n");
+    EXPECT_EQ(ReadFileBytes(SettingsPath), oracle::SettingsFile(11, 22, 320, 240, 1, 1, 1, fresh));
 
     // The settings file gives the same password back.
     ClearText(StoredPassword, sizeof StoredPassword);
@@ -125,13 +104,10 @@ TEST_F(ChangePasswordDialogTest, ChangeIsStoredScrambledAndSaved) {
     EXPECT_EQ(std::string(StoredPassword), Scrambled(fresh));
 
     // The old password no longer opens the dialog's check; the new one does.
-    DestroyWindow(dialog_);
-    dialog_ = OpenTestDialog(IDD_CHANGE_PASSWORD, ChangePasswordDlgProc);
-    boxes_.Clear();
+    Open();
     Type("granite", "other");
     Click(dialog_, IDOK);
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Incorrect password!");
+    ExpectOneBox("Notice", "Incorrect password!");
     Type(fresh, "granite");
     Click(dialog_, IDOK);
     EXPECT_TRUE(Ended());
@@ -152,10 +128,7 @@ TEST_F(ChangePasswordDialogTest, LongestPasswordAndAnyInnerBlankAreAccepted) {
 TEST_F(ChangePasswordDialogTest, CancelEscapeAndCloseBoxChangeNothing) {
     for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(way);
-        if (!IsWindowVisible(dialog_)) {
-            DestroyWindow(dialog_);
-            dialog_ = OpenTestDialog(IDD_CHANGE_PASSWORD, ChangePasswordDlgProc);
-        }
+        if (Ended()) Open();
         Type("granite", "changed");
         if (way == 0) {
             Click(dialog_, IDCANCEL);
@@ -174,14 +147,13 @@ TEST_F(ChangePasswordDialogTest, CancelEscapeAndCloseBoxChangeNothing) {
 }
 
 TEST_F(ChangePasswordDialogTest, UnsavedChangeIsTakenBack) {
-    WriteFileBytes(SettingsPath, "1\n2\n3\n4\n1\n1\n1\n" + Scrambled("granite") + "\n");
+    WriteFileBytes(SettingsPath, oracle::SettingsFile(1, 2, 3, 4, 1, 1, 1));
     CreateDirectoryA((std::string(SettingsPath) + ".new").c_str(), nullptr);
     Type("granite", "never stored");
     Click(dialog_, IDOK);
-    ASSERT_EQ(boxes_.Boxes().size(), 2u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Preferences file write error!");
-    EXPECT_EQ(boxes_.Boxes()[1].text, "The password was not changed.");
+    EXPECT_EQ(TakeBoxTexts(), (std::vector<std::string>{"Preferences file write error!",
+                                                          "The password was not changed."}));
     EXPECT_FALSE(Ended());
     EXPECT_EQ(std::string(StoredPassword), Scrambled("granite"));
-    EXPECT_EQ(ReadFileBytes(SettingsPath), "1\n2\n3\n4\n1\n1\n1\n" + Scrambled("granite") + "\n");
+    EXPECT_EQ(ReadFileBytes(SettingsPath), oracle::SettingsFile(1, 2, 3, 4, 1, 1, 1));
 }

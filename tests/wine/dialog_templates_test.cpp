@@ -132,47 +132,14 @@ TEST(DialogTemplates, EntriesHasItsSixteenControls) {
                          });
 }
 
-TEST(DialogTemplates, NoDefaultPushButtonAnywhereAndCancelOnlyWhereTabled) {
-    for (int id : {IDD_STARTUP, IDD_ABOUT, IDD_VIEW_LOG, IDD_PREFERENCES, IDD_LOGIN, IDD_ENTRIES,
-                   IDD_CHANGE_PASSWORD}) {
-        DialogTemplate dialog;
-        ASSERT_TRUE(LoadDialogTemplate(id, &dialog)) << id;
-        const bool cancelTabled = (id == IDD_LOGIN || id == IDD_CHANGE_PASSWORD);
-        for (const TemplateControl& control : dialog.controls) {
-            if (control.className == "button") {
-                EXPECT_NE(control.style & 0x0F, static_cast<DWORD>(BS_DEFPUSHBUTTON))
-                    << id << " " << control.text;
-            }
-            if (!cancelTabled) {
-                EXPECT_NE(control.id, IDCANCEL) << id << " " << control.text;
-            }
-        }
-    }
-}
-
 TEST(DialogTemplates, IdentifiersHaveTheirNumbers) {
-    const struct {
-        int actual;
-        int expected;
-    } ids[] = {
-        {IDD_STARTUP, 1001},
-        {IDD_ABOUT, 1002},
-        {IDD_VIEW_LOG, 1003},
-        {IDD_PREFERENCES, 1005},
-        {IDD_LOGIN, 1006},
-        {IDD_ENTRIES, 1007},
-        {IDD_CHANGE_PASSWORD, 1008},
-        {IDC_PRODUCT_ICON, 1004},
-        {IDC_VISIT_WEB_PAGE, 4001},
-        {IDC_SHOW_STARTUP_SCREEN, 4001},
-        {IDC_ENABLE_LOG, 4002},
-        {IDC_AUTO_LOGIN, 4003},
-        {IDC_CURRENT_PASSWORD, 4001},
-        {IDC_PASSWORD, 4002},
-        {IDC_NEW_PASSWORD, 4002},
-        {IDC_LOG_LIST, 4002},
-        {IDC_BROWSE_LOG_FOLDER, 4003},
-        {IDC_DELETE_LOG, 4004},
+    const int ids[][2] = {
+        {IDD_STARTUP, 1001},          {IDD_ABOUT, 1002},        {IDD_VIEW_LOG, 1003},
+        {IDD_PREFERENCES, 1005},      {IDD_LOGIN, 1006},        {IDD_ENTRIES, 1007},
+        {IDD_CHANGE_PASSWORD, 1008},  {IDC_PRODUCT_ICON, 1004}, {IDC_VISIT_WEB_PAGE, 4001},
+        {IDC_SHOW_STARTUP_SCREEN, 4001}, {IDC_ENABLE_LOG, 4002}, {IDC_AUTO_LOGIN, 4003},
+        {IDC_CURRENT_PASSWORD, 4001}, {IDC_PASSWORD, 4002},     {IDC_NEW_PASSWORD, 4002},
+        {IDC_LOG_LIST, 4002},         {IDC_BROWSE_LOG_FOLDER, 4003}, {IDC_DELETE_LOG, 4004},
     };
-    for (const auto& id : ids) EXPECT_EQ(id.actual, id.expected);
+    for (const auto& id : ids) EXPECT_EQ(id[0], id[1]);
 }

@@ -3,7 +3,6 @@
 // three modes, the checks and their messages, saving, deleting, and the
 // behaviour when the database cannot be read or written.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cctype>
@@ -17,6 +16,8 @@
 #include "journal/text.h"
 #include "resource.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
+#include "support/side_db.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -24,105 +25,40 @@ namespace {
 constexpr const char kNoEntrySelected[] =
     "No entry is selected to change, so nothing was saved. Select an entry in the list to "
     "change it; to write a new entry, use Add.";
-constexpr const char kNotSaved[] =
-    "The entry was not saved: the journal database could not be written (it may be locked "
-    "by another program, damaged or full). Your subject and text are kept.";
 constexpr const char kNotSavedRecordGone[] =
     "The entry was not saved: its record is no longer in the journal (another program may "
     "have deleted it). Your subject and text are kept; Add can store them as a new entry.";
-constexpr const char kNotDeleted[] =
-    "The entry was not deleted: the journal database could not be written (it may be locked "
-    "by another program, damaged or full).";
 constexpr const char kNotDeletedRecordGone[] =
     "The entry was not deleted: its record is no longer in the journal (another program may "
     "have deleted it).";
-constexpr const char kJournalUnreadable[] =
-    "The journal could not be read: the database file is locked by another program, "
-    "damaged or not a Larkmoor database.";
 constexpr const char kKeyByteRefused[] =
     "The Journal Entry contains the character \"\xC2\xA5\", which the journal cannot store. "
     "Remove it and save again.";
 
-std::string Quoted(const std::string& text) {
-    std::string quoted(QuotedLength(text.c_str()) + 1, '\0');
-    QuoteSqlText(text.c_str(), &quoted[0]);
-    quoted.resize(quoted.size() - 1);
-    return quoted;
-}
+using oracle::IsTimestamp;
 
-std::string Scrambled(const std::string& text) {
-    std::string scrambled(text.size() + 1, '\0');
-    ScrambleText(text.c_str(), &scrambled[0]);
-    scrambled.resize(text.size());
-    return scrambled;
-}
-
-bool IsTimestamp(const std::string& text) {
-    if (text.size() != 19) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char expected = i == 4 || i == 7     ? '-'
-                              : i == 10            ? ' '
-                              : i == 13 || i == 16 ? ':'
-                                                   : '9';
-        if (expected == '9' ? !std::isdigit(static_cast<unsigned char>(text[i]))
-                            : text[i] != expected)
-            return false;
-    }
-    return true;
-}
-
-struct ListLine {
-    std::string text;
-    LRESULT record;
-    bool operator==(const ListLine& other) const {
-        return text == other.text && record == other.record;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const ListLine& line) {
-    return out << '"' << line.text << "\"#" << line.record;
-}
-
-// A second connection to the database, as another program holding it.
-struct OtherConnection {
-    OtherConnection() { EXPECT_EQ(sqlite3_open(DatabasePath, &db), SQLITE_OK); }
-    ~OtherConnection() { sqlite3_close(db); }
-    OtherConnection(const OtherConnection&) = delete;
-    OtherConnection& operator=(const OtherConnection&) = delete;
-    int Exec(const std::string& sql) {
-        return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-    }
-    sqlite3* db = nullptr;
-};
-
-class EntriesDialogTest : public ::testing::Test {
+class EntriesDialogTest : public HarnessTest {
 protected:
     void SetUp() override {
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
+        HarnessTest::SetUp();
         CreateJournalDatabase();
         ASSERT_TRUE(boxes_.Boxes().empty());
     }
     void TearDown() override {
-        if (dialog_ != nullptr) DestroyWindow(dialog_);
-        PumpMessages();
+        HarnessTest::TearDown();
         EntriesMode = EntryMode::None;
-        RemoveDataFolder();
     }
 
     HWND Open(EntryMode mode) {
         EntriesMode = mode;
-        dialog_ = OpenTestDialog(IDD_ENTRIES, EntriesDlgProc);
-        EXPECT_NE(dialog_, nullptr);
-        return dialog_;
+        return HarnessTest::Open(IDD_ENTRIES, EntriesDlgProc);
     }
 
     // Writes an entry as the program stores it, beside the dialog.
     static void Seed(const std::string& subject, const std::string& entry,
                      const std::string& date = "2020-02-02 02:02:02") {
-        ASSERT_EQ(StoreInsertEntry(DatabasePath, date.c_str(), Quoted(subject).c_str(),
-                                   Quoted(Scrambled(entry)).c_str()),
+        ASSERT_EQ(StoreInsertEntry(DatabasePath, date.c_str(), oracle::Quoted(subject).c_str(),
+                                   oracle::Quoted(oracle::Scrambled(entry)).c_str()),
                   StoreResult::Done);
     }
     static std::unique_ptr<JournalRecord> Stored(int record,
@@ -131,39 +67,15 @@ protected:
         EXPECT_EQ(StoreReadEntry(DatabasePath, record, *stored), expected) << record;
         return stored;
     }
-    static int StoredCount() {
-        struct Counter final : SubjectSink {
-            void Begin(std::size_t, std::size_t) override {}
-            void Add(int, const char*) override { ++count; }
-            int count = 0;
-        } counter;
-        EXPECT_EQ(StoreListSubjects(DatabasePath, counter), StoreResult::Done);
-        return counter.count;
-    }
+    static std::size_t StoredCount() { return ReadJournal(DatabasePath).size(); }
 
     HWND Item(int id) const { return GetDlgItem(dialog_, id); }
-    std::string Text(int id) const { return ItemText(dialog_, id); }
-    void Type(int id, const std::string& text) const { SetDlgItemTextA(dialog_, id, text.c_str()); }
     void Fill(const std::string& subject, const std::string& entry) const {
         Type(IDC_SUBJECT, subject);
         Type(IDC_ENTRY_TEXT, entry);
     }
 
-    std::vector<ListLine> Lines() const {
-        std::vector<ListLine> lines;
-        HWND list = Item(IDC_SUBJECT_LIST);
-        const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            // Read wide: Wine's ANSI translation of LB_GETTEXT overruns its
-            // own stack buffer on lines of several hundred characters.
-            WCHAR wide[kTextSize * 2] = {};
-            char text[kTextSize * 2] = {};
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-            lines.push_back({text, SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)});
-        }
-        return lines;
-    }
+    std::vector<ListLine> Lines() const { return ListLines(Item(IDC_SUBJECT_LIST)); }
     LRESULT Selected() const { return SendMessageA(Item(IDC_SUBJECT_LIST), LB_GETCURSEL, 0, 0); }
     void Select(int index) const {
         HWND list = Item(IDC_SUBJECT_LIST);
@@ -179,18 +91,6 @@ protected:
         EXPECT_EQ(Text(IDC_ENTRY_TEXT), entry);
     }
     void ExpectFieldsEmpty() const { ExpectShown("", "", "", ""); }
-    // Exactly one message box was shown since the last check, owned by the
-    // dialog, with this caption and text.
-    void ExpectOneBox(const std::string& caption, const std::string& text) {
-        ASSERT_EQ(boxes_.Boxes().size(), 1u);
-        EXPECT_EQ(boxes_.Boxes()[0].caption, caption);
-        EXPECT_EQ(boxes_.Boxes()[0].text, text);
-        EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
-        boxes_.Clear();
-    }
-
-    MessageBoxAnswerer boxes_;
-    HWND dialog_ = nullptr;
 };
 
 }  // namespace
@@ -232,12 +132,15 @@ TEST_F(EntriesDialogTest, EachModeHasItsTitleAndDisabledControls) {
         EXPECT_EQ(SendMessageA(Item(IDC_SEARCH_TEXT), EM_GETLIMITTEXT, 0, 0), 779);
         EXPECT_EQ(SendMessageA(Item(IDC_ENTRY_TEXT), EM_GETLIMITTEXT, 0, 0), 32766);
         EXPECT_TRUE(boxes_.Boxes().empty());
-        DestroyWindow(dialog_);
-        dialog_ = nullptr;
+        Close();
     }
 }
 
-TEST_F(EntriesDialogTest, BrowseShowsTheFirstSortedLineWithoutAClick) {
+TEST_F(EntriesDialogTest, BrowseShowsTheFirstSortedLineWithoutAClickOrNothing) {
+    Open(EntryMode::Browse);
+    EXPECT_TRUE(Lines().empty());
+    EXPECT_EQ(Selected(), LB_ERR);
+    ExpectFieldsEmpty();
     Seed("zebra notes", "last");
     Seed("Apple pie", "first", "2019-01-02 03:04:05");
     Seed("mango", "middle");
@@ -245,14 +148,6 @@ TEST_F(EntriesDialogTest, BrowseShowsTheFirstSortedLineWithoutAClick) {
     EXPECT_EQ(Lines(), (std::vector<ListLine>{{"Apple pie", 2}, {"mango", 3}, {"zebra notes", 1}}));
     EXPECT_EQ(Selected(), 0);
     ExpectShown("2", "2019-01-02 03:04:05", "Apple pie", "first");
-    EXPECT_TRUE(boxes_.Boxes().empty());
-}
-
-TEST_F(EntriesDialogTest, BrowseOnAnEmptyJournalShowsNothing) {
-    Open(EntryMode::Browse);
-    EXPECT_TRUE(Lines().empty());
-    EXPECT_EQ(Selected(), LB_ERR);
-    ExpectFieldsEmpty();
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
@@ -266,14 +161,14 @@ TEST_F(EntriesDialogTest, RecordsSharingASubjectEachShowTheirOwnRecord) {
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         Select(i);
-        const LRESULT record = lines[static_cast<std::size_t>(i)].record;
+        const LRESULT record = lines[static_cast<std::size_t>(i)].data;
         const auto stored = Stored(static_cast<int>(record));
         ExpectShown(std::to_string(record), stored->date, lines[static_cast<std::size_t>(i)].text,
                     stored->entry);
     }
     std::vector<std::string> entries;
     for (const ListLine& line : lines)
-        entries.push_back(Stored(static_cast<int>(line.record))->entry);
+        entries.push_back(Stored(static_cast<int>(line.data))->entry);
     std::sort(entries.begin(), entries.end());
     EXPECT_EQ(entries, (std::vector<std::string>{"first plan", "lower case", "second plan"}));
 }
@@ -327,7 +222,7 @@ TEST_F(EntriesDialogTest, SaveRefusesMissingOrShortInputAndStillShowsTheNewDate)
         EXPECT_EQ(Text(IDC_SUBJECT), c.subject);
         EXPECT_EQ(Text(IDC_ENTRY_TEXT), c.entry);
     }
-    EXPECT_EQ(StoredCount(), 0);
+    EXPECT_EQ(StoredCount(), 0u);
 }
 
 TEST_F(EntriesDialogTest, AddSavesSeveralEntriesAndShowsEverySubjectInItsDisabledList) {
@@ -348,35 +243,6 @@ TEST_F(EntriesDialogTest, AddSavesSeveralEntriesAndShowsEverySubjectInItsDisable
     EXPECT_STREQ(stored->subject, "It's mine");
     EXPECT_STREQ(stored->entry, "line one\r\nline 'two' \x82");
     EXPECT_STREQ(Stored(2)->subject, "   ");
-}
-
-TEST_F(EntriesDialogTest, SubjectFullOfQuotesIsStoredWhole) {
-    Open(EntryMode::Add);
-    const std::string quotes(kTextSize - 1, '\'');
-    Fill(quotes, std::string(5000, '\x82'));
-    Click(dialog_, IDC_SAVE);
-    EXPECT_TRUE(boxes_.Boxes().empty());
-    EXPECT_EQ(std::string(Stored(1)->subject), quotes);
-    EXPECT_EQ(std::string(Stored(1)->entry), std::string(5000, '\x82'));
-}
-
-TEST_F(EntriesDialogTest, SaveInBrowseChangesTheShownRecordAndRefillsTheList) {
-    Seed("Alpha", "alpha text", "2001-01-01 00:00:00");
-    Seed("Beta", "beta text", "2001-01-01 00:00:00");
-    Open(EntryMode::Browse);
-    Select(1);
-    ExpectShown("2", "2001-01-01 00:00:00", "Beta", "beta text");
-    Fill("Aardvark", "changed text");
-    Click(dialog_, IDC_SAVE);
-    EXPECT_TRUE(boxes_.Boxes().empty());
-    ExpectFieldsEmpty();
-    EXPECT_EQ(Selected(), LB_ERR);
-    EXPECT_EQ(Lines(), (std::vector<ListLine>{{"Aardvark", 2}, {"Alpha", 1}}));
-    const auto stored = Stored(2);
-    EXPECT_TRUE(IsTimestamp(stored->date));
-    EXPECT_STRNE(stored->date, "2001-01-01 00:00:00");
-    EXPECT_STREQ(stored->entry, "changed text");
-    EXPECT_EQ(StoredCount(), 2);
 }
 
 TEST_F(EntriesDialogTest, SaveInSearchUpdatesAndThenListsEverySubject) {
@@ -409,10 +275,9 @@ TEST_F(EntriesDialogTest, SaveWithNoRecordShownKeepsTheTypingAndSaysSo) {
         ExpectOneBox("Notice", kNoEntrySelected);
         EXPECT_EQ(Text(IDC_SUBJECT), "Typed subject");
         EXPECT_EQ(Text(IDC_ENTRY_TEXT), "typed text that must not vanish");
-        DestroyWindow(dialog_);
-        dialog_ = nullptr;
+        Close();
     }
-    EXPECT_EQ(StoredCount(), 1);
+    EXPECT_EQ(StoredCount(), 1u);
     EXPECT_STREQ(Stored(1)->entry, "kept");
 }
 
@@ -425,13 +290,10 @@ TEST_F(EntriesDialogTest, DeleteAsksFirstAndNoChangesNothing) {
     boxes_.QueueAnswer(IDNO);
     Click(dialog_, IDC_DELETE);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "Confirm Deletion");
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Are you sure?");
     EXPECT_TRUE(boxes_.Boxes()[0].yesNo);
-    EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
-    boxes_.Clear();
+    ExpectOneBox("Confirm Deletion", "Are you sure?");
     ExpectShown("1", "2020-02-02 02:02:02", "Keep or not", "text");
-    EXPECT_EQ(StoredCount(), 2);
+    EXPECT_EQ(StoredCount(), 2u);
 
     boxes_.QueueAnswer(IDYES);
     Click(dialog_, IDC_DELETE);
@@ -448,55 +310,10 @@ TEST_F(EntriesDialogTest, DeleteWithNoRecordShownDeletesNothingAndRefillsTheList
     Click(dialog_, IDC_DELETE);
     ExpectOneBox("Confirm Deletion", "Are you sure?");
     EXPECT_EQ(Lines().size(), 2u);
-    EXPECT_EQ(StoredCount(), 2);
+    EXPECT_EQ(StoredCount(), 2u);
 }
 
 // --- Writes that fail --------------------------------------------------------
-
-TEST_F(EntriesDialogTest, LockedDatabaseKeepsTheFieldsOnSaveAndDelete) {
-    Seed("Locked one", "original");
-    Open(EntryMode::Browse);
-    ExpectShown("1", "2020-02-02 02:02:02", "Locked one", "original");
-    {
-        OtherConnection other;
-        ASSERT_EQ(other.Exec("BEGIN EXCLUSIVE"), SQLITE_OK);
-        Fill("Changed while locked", "changed text");
-        Click(dialog_, IDC_SAVE);
-        ExpectOneBox("Notice", kNotSaved);
-        EXPECT_EQ(Text(IDC_RECORD_NUMBER), "1");
-        EXPECT_EQ(Text(IDC_SUBJECT), "Changed while locked");
-        EXPECT_EQ(Text(IDC_ENTRY_TEXT), "changed text");
-        EXPECT_EQ(Selected(), 0);
-
-        Click(dialog_, IDC_DELETE);  // answered Yes
-        ASSERT_EQ(boxes_.Boxes().size(), 2u);
-        EXPECT_EQ(boxes_.Boxes()[1].caption, "Notice");
-        EXPECT_EQ(boxes_.Boxes()[1].text, kNotDeleted);
-        boxes_.Clear();
-        EXPECT_EQ(Text(IDC_ENTRY_TEXT), "changed text");
-        ASSERT_EQ(other.Exec("COMMIT"), SQLITE_OK);
-    }
-    EXPECT_STREQ(Stored(1)->subject, "Locked one");
-    EXPECT_STREQ(Stored(1)->entry, "original");
-
-    // Unlocked, the kept typing saves.
-    Click(dialog_, IDC_SAVE);
-    EXPECT_TRUE(boxes_.Boxes().empty());
-    EXPECT_STREQ(Stored(1)->entry, "changed text");
-}
-
-TEST_F(EntriesDialogTest, LockedDatabaseKeepsTheFieldsInAdd) {
-    Open(EntryMode::Add);
-    OtherConnection other;
-    ASSERT_EQ(other.Exec("BEGIN EXCLUSIVE"), SQLITE_OK);
-    Fill("New while locked", "new text");
-    Click(dialog_, IDC_SAVE);
-    ExpectOneBox("Notice", kNotSaved);
-    EXPECT_EQ(Text(IDC_SUBJECT), "New while locked");
-    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "new text");
-    ASSERT_EQ(other.Exec("COMMIT"), SQLITE_OK);
-    EXPECT_EQ(StoredCount(), 0);
-}
 
 TEST_F(EntriesDialogTest, RecordRemovedMeanwhileIsNotSavedNorDeletedSilently) {
     Seed("Soon gone", "text");
@@ -510,50 +327,9 @@ TEST_F(EntriesDialogTest, RecordRemovedMeanwhileIsNotSavedNorDeletedSilently) {
     EXPECT_EQ(Text(IDC_RECORD_NUMBER), "1");
 
     Click(dialog_, IDC_DELETE);
-    ASSERT_EQ(boxes_.Boxes().size(), 2u);
-    EXPECT_EQ(boxes_.Boxes()[1].text, kNotDeletedRecordGone);
-    boxes_.Clear();
+    EXPECT_EQ(TakeBoxTexts(), (std::vector<std::string>{"Are you sure?", kNotDeletedRecordGone}));
     EXPECT_EQ(Text(IDC_ENTRY_TEXT), "my last words");
-    EXPECT_EQ(StoredCount(), 0);
-}
-
-TEST_F(EntriesDialogTest, FileThatIsNotADatabaseIsReportedAndNothingIsLost) {
-    const std::string garbage(2048, 'x');
-    ASSERT_TRUE(WriteFileBytes(DatabasePath, garbage));
-    Open(EntryMode::Browse);
-    ExpectOneBox("Notice", kJournalUnreadable);  // once, not once per line
-    EXPECT_TRUE(Lines().empty());
-    DestroyWindow(dialog_);
-
-    Open(EntryMode::Add);
-    Fill("Subject", "text");
-    Click(dialog_, IDC_SAVE);
-    ExpectOneBox("Notice", kNotSaved);
-    EXPECT_EQ(Text(IDC_SUBJECT), "Subject");
-    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "text");
-    DestroyWindow(dialog_);
-
-    Open(EntryMode::Search);
-    Type(IDC_SEARCH_TEXT, "Sub");
-    Click(dialog_, IDC_SEARCH_GO);
-    ExpectOneBox("Notice", kJournalUnreadable);
-    EXPECT_EQ(ReadFileBytes(DatabasePath), garbage);
-}
-
-TEST_F(EntriesDialogTest, MissingTableIsReportedInsteadOfAnEmptyList) {
-    RemoveDataFolder();
-    PrepareTestPaths();
-    {
-        OtherConnection other;
-        ASSERT_EQ(other.Exec("CREATE TABLE notes (x)"), SQLITE_OK);
-    }
-    Open(EntryMode::Browse);
-    ExpectOneBox("Notice", kJournalUnreadable);
-    Fill("Subject", "text");
-    SetDlgItemTextA(dialog_, IDC_RECORD_NUMBER, "1");
-    Click(dialog_, IDC_SAVE);
-    ExpectOneBox("Notice", kNotSaved);
-    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "text");
+    EXPECT_EQ(StoredCount(), 0u);
 }
 
 TEST_F(EntriesDialogTest, DatabaseThatCannotBeOpenedKeepsTheFields) {
@@ -565,33 +341,27 @@ TEST_F(EntriesDialogTest, DatabaseThatCannotBeOpenedKeepsTheFields) {
              (DataFolderPath() + "\\no such folder\\larkmoor.3db").c_str());
 
     Click(dialog_, IDC_SAVE);
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Unable to open database for saving!");
-    EXPECT_EQ(boxes_.Boxes()[0].owner, MainWindow);
-    boxes_.Clear();
+    ExpectOneBox("Notice", "Unable to open database for saving!", MainWindow);
     EXPECT_EQ(Text(IDC_ENTRY_TEXT), "shown text");
 
     Click(dialog_, IDC_DELETE);
     ASSERT_EQ(boxes_.Boxes().size(), 2u);
     EXPECT_EQ(boxes_.Boxes()[1].caption, "Delete Record");
-    EXPECT_EQ(boxes_.Boxes()[1].text, "Unable to delete a record!");
-    boxes_.Clear();
+    EXPECT_EQ(TakeBoxTexts(), (std::vector<std::string>{"Are you sure?", "Unable to delete a record!"}));
     EXPECT_EQ(Text(IDC_ENTRY_TEXT), "shown text");
 
     CopyText(DatabasePath, sizeof DatabasePath, saved);
-    EXPECT_EQ(StoredCount(), 1);
+    EXPECT_EQ(StoredCount(), 1u);
 }
 
 TEST_F(EntriesDialogTest, ValuesTooLongOrNullFromAnotherProgramAreShownCut) {
-    {
-        OtherConnection other;
-        ASSERT_EQ(
-            other.Exec("INSERT INTO dbtable VALUES(NULL,'2020-01-01 00:00:00','" +
-                       std::string(2000, 'L') + "','" + std::string(40000, 'e' ^ 0xA5) + "')"),
-            SQLITE_OK);
-        ASSERT_EQ(other.Exec("INSERT INTO dbtable VALUES(NULL,NULL,NULL,NULL)"), SQLITE_OK);
-    }
+    // Short lines: the edit control formats one long line very slowly under Wine.
+    std::string entry;
+    while (entry.size() < 40000) entry += std::string(98, 'e') + "\r\n";
+    ASSERT_EQ(SideDb(DatabasePath).Exec("INSERT INTO dbtable VALUES(NULL,'2020-01-01 00:00:00','" +
+                                        std::string(2000, 'L') + "','" + oracle::Scrambled(entry) +
+                                        "'); INSERT INTO dbtable VALUES(NULL,NULL,NULL,NULL)"),
+              "");
     Open(EntryMode::Browse);
     EXPECT_TRUE(boxes_.Boxes().empty());
     ASSERT_EQ(Lines(), (std::vector<ListLine>{{"", 2}, {std::string(kTextSize - 1, 'L'), 1}}));
@@ -599,7 +369,7 @@ TEST_F(EntriesDialogTest, ValuesTooLongOrNullFromAnotherProgramAreShownCut) {
     Select(1);
     EXPECT_EQ(Text(IDC_RECORD_NUMBER), "1");
     EXPECT_EQ(Text(IDC_SUBJECT), std::string(kTextSize - 1, 'L'));
-    EXPECT_EQ(Text(IDC_ENTRY_TEXT), std::string(kEntrySize - 1, 'e'));
+    EXPECT_EQ(Text(IDC_ENTRY_TEXT), entry.substr(0, kEntrySize - 1));
 }
 
 // --- Closing -----------------------------------------------------------------
@@ -613,27 +383,8 @@ TEST_F(EntriesDialogTest, EnterAndEscapeLeaveItOpenOkAndCloseBoxClose) {
     Click(dialog_, IDC_ENTRIES_OK);
     EXPECT_FALSE(IsWindowVisible(dialog_));
     EXPECT_EQ(EntriesMode, EntryMode::None);
-    DestroyWindow(dialog_);
-
     Open(EntryMode::Browse);
     SendMessageA(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_FALSE(IsWindowVisible(dialog_));
     EXPECT_EQ(EntriesMode, EntryMode::None);
-}
-
-TEST_F(EntriesDialogTest, CompactReportsOnlyWhatVacuumDid) {
-    Seed("Compact me", "text");
-    ASSERT_TRUE(CompactJournalDatabase());
-    EXPECT_TRUE(boxes_.Boxes().empty());
-    DispatchCommand(nullptr, MAKEWPARAM(IDM_COMPACT_DATABASE, 0));
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Database compacted.");
-    boxes_.Clear();
-
-    ASSERT_TRUE(WriteFileBytes(DatabasePath, std::string(2048, 'x')));
-    DispatchCommand(nullptr, MAKEWPARAM(IDM_COMPACT_DATABASE, 0));
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Compact database error!");
 }

@@ -5,29 +5,28 @@
 #include "resource.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
 #include "support/ui_harness.h"
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public HarnessTest {
 protected:
     void SetUp() override {
-        RemoveDataFolder();
+        HarnessTest::SetUp();
         // Startup screen off, logging off, automatic login on: creation runs
         // straight through.
         WriteSettingsFile(40, 30, 400, 300, 0, 0, 1);
     }
     void TearDown() override {
         if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-        PumpMessages();
-        RemoveDataFolder();
+        HarnessTest::TearDown();
     }
     HWND Create() {
         window_ = CreateTestMainWindow();
         return window_;
     }
     HWND window_ = nullptr;
-    MessageBoxAnswerer boxes_;
 };
 
 RECT ClientOf(HWND window) {
@@ -84,16 +83,6 @@ TEST_F(MainWindowTest, CreationMakesDataFolderAndBothChildren) {
     ExpectViewFillsClient(window);
 }
 
-TEST_F(MainWindowTest, SavedGeometryIsAppliedAndKeptWhenTopIsNotZero) {
-    HWND window = Create();
-    RECT outer;
-    GetWindowRect(window, &outer);
-    EXPECT_EQ(outer.left, 40);
-    EXPECT_EQ(outer.top, 30);
-    EXPECT_EQ(outer.right - outer.left, 400);
-    EXPECT_EQ(outer.bottom - outer.top, 300);
-}
-
 TEST_F(MainWindowTest, PromptViewFollowsResizeAndMaximise) {
     HWND window = Create();
     SetWindowPos(window, nullptr, 10, 20, 517, 333, SWP_NOZORDER);
@@ -117,42 +106,33 @@ TEST_F(MainWindowTest, TopOfZeroCentresOnWorkAreaWhateverTheLeftEdge) {
     EXPECT_EQ(outer.top, work.top + ((work.bottom - work.top - 240) >> 1));
 }
 
-TEST(CenterWindow, OverhangsEquallyWhenLargerThanWorkArea) {
-    // A plain pop-up window: the system limits a framed window to the screen.
+// A plain pop-up window: the system limits a framed window to the screen.
+// Larger than the work area it overhangs equally, by signed halving that
+// rounds down (-301/2 gives -151, -201/2 gives -101); smaller, it lands in
+// the middle.
+TEST(CenterWindow, CentresOnTheWorkAreaOverhangingEquallyWhenLarger) {
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = (work.right - work.left) + 301;
-    const int height = (work.bottom - work.top) + 201;
-    HWND window = CreateWindowExA(0, "static", "big", WS_POPUP, 5, 5, width, height, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
-    RECT outer;
-    GetWindowRect(window, &outer);
-    ASSERT_EQ(outer.right - outer.left, width);
-    CenterWindow(window);
-    GetWindowRect(window, &outer);
-    // Signed halving that rounds down: -301/2 gives -151, -201/2 gives -101.
-    EXPECT_EQ(outer.left, work.left - 151);
-    EXPECT_EQ(outer.top, work.top - 101);
-    EXPECT_EQ(outer.right - outer.left, width);
-    EXPECT_EQ(outer.bottom - outer.top, height);
-    EXPECT_EQ(work.left - outer.left, outer.right - work.right + 1);
-    DestroyWindow(window);
-}
-
-TEST(CenterWindow, SmallerWindowLandsInTheMiddle) {
-    RECT work;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    HWND window = CreateWindowExA(0, "static", "small", WS_POPUP, 3, 3, 101, 51, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
-    CenterWindow(window);
-    RECT outer;
-    GetWindowRect(window, &outer);
-    EXPECT_EQ(outer.left, work.left + ((work.right - work.left - 101) >> 1));
-    EXPECT_EQ(outer.top, work.top + ((work.bottom - work.top - 51) >> 1));
-    EXPECT_EQ(outer.right - outer.left, 101);
-    DestroyWindow(window);
+    const int bigWidth = (work.right - work.left) + 301;
+    const int bigHeight = (work.bottom - work.top) + 201;
+    const struct {
+        int width, height, left, top;
+    } rows[] = {{bigWidth, bigHeight, work.left - 151, work.top - 101},
+                {101, 51, work.left + ((work.right - work.left - 101) >> 1),
+                 work.top + ((work.bottom - work.top - 51) >> 1)}};
+    for (const auto& row : rows) {
+        HWND window = CreateWindowExA(0, "static", "", WS_POPUP, 5, 5, row.width, row.height,
+                                      nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        CenterWindow(window);
+        RECT outer;
+        GetWindowRect(window, &outer);
+        EXPECT_EQ(outer.left, row.left);
+        EXPECT_EQ(outer.top, row.top);
+        EXPECT_EQ(outer.right - outer.left, row.width);
+        EXPECT_EQ(outer.bottom - outer.top, row.height);
+        DestroyWindow(window);
+    }
 }
 
 TEST_F(MainWindowTest, NotificationFromUnaddressedChildDoesNothing) {
@@ -166,47 +146,4 @@ TEST_F(MainWindowTest, NotificationFromUnaddressedChildDoesNothing) {
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(WindowText(PromptView), "kept");
     EXPECT_TRUE(boxes_.Boxes().empty());
-}
-
-TEST_F(MainWindowTest, DestroyStoresOuterRectangleInSettingsFile) {
-    HWND window = Create();
-    SetWindowPos(window, nullptr, -25, 60, 450, 350, SWP_NOZORDER);
-    DestroyWindow(window);
-    window_ = nullptr;
-    MSG quit;
-    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(quit.wParam, 0u);
-    const std::string saved = ReadFileBytes(DataFolderPath() + "/larkmoor.cfg");
-    EXPECT_EQ(saved.substr(0, saved.find('\n', saved.find('\n', saved.find('\n',
-                                                 saved.find('\n') + 1) + 1) + 1) + 1),
-              "-25\n60\n450\n350\n");
-}
-
-TEST(Resources, AcceleratorTableHasNineEntriesInOrder) {
-    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    ASSERT_NE(table, nullptr);
-    ACCEL entries[16];
-    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 16), 9);
-    struct Expected {
-        BYTE flags;
-        WORD key;
-        WORD command;
-    } expected[] = {
-        {FVIRTKEY | FCONTROL, 'X', IDM_EXIT},
-        {FVIRTKEY, VK_F1, IDM_HELP_CONTENTS},
-        {FVIRTKEY, VK_F3, IDM_VIEW_LOG},
-        {FVIRTKEY, VK_F2, IDM_PREFERENCES},
-        {FVIRTKEY | FCONTROL, 'A', IDM_ADD_ENTRY},
-        {FVIRTKEY | FCONTROL, 'S', IDM_SEARCH_ENTRIES},
-        {FVIRTKEY | FCONTROL, 'B', IDM_BROWSE_ENTRIES},
-        {FVIRTKEY | FCONTROL, 'L', IDM_LOGOUT},
-        {FVIRTKEY, VK_F4, IDM_GET_PROMPT},
-    };
-    for (int i = 0; i < 9; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(entries[i].fVirt & ~0x80, expected[i].flags);
-        EXPECT_EQ(entries[i].key, expected[i].key);
-        EXPECT_EQ(entries[i].cmd, expected[i].command);
-    }
-    DestroyAcceleratorTable(table);
 }

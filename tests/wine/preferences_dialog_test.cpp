@@ -3,42 +3,32 @@
 // doing nothing.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "journal/text.h"
 #include "resource.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
 #include "support/ui_harness.h"
 
 namespace {
 
-const std::string kScrambledGranite = "\xC2\xD7\xC4\xCB\xCC\xD1\xC0";
-
-class PreferencesDialogTest : public ::testing::Test {
+class PreferencesDialogTest : public HarnessTest {
 protected:
     void SetUp() override {
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
+        HarnessTest::SetUp();
         ApplyDefaultSettings();
         WindowLeft = -7;
         WindowTop = 33;
         WindowWidth = 420;
         WindowHeight = 310;
     }
-    void TearDown() override {
-        if (IsWindow(dialog_)) DestroyWindow(dialog_);
-        PumpMessages();
-        RemoveDataFolder();
-    }
     void Open(int startup, int log, int autoLogin) {
         ShowStartupScreen = startup;
         LogEnabled = log;
         AutoLogin = autoLogin;
-        dialog_ = OpenTestDialog(IDD_PREFERENCES, PreferencesDlgProc);
-        ASSERT_NE(dialog_, nullptr);
+        ASSERT_NE(HarnessTest::Open(IDD_PREFERENCES, PreferencesDlgProc), nullptr);
     }
     bool Ticked(int id) const {
         return SendDlgItemMessageA(dialog_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -46,25 +36,9 @@ protected:
     void Tick(int id, bool on) {
         SendDlgItemMessageA(dialog_, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     }
-    std::string Log() const { return ReadFileBytes(LogPath); }
+    std::vector<std::string> LogEvents() const { return oracle::LogEvents(ReadFileBytes(LogPath)); }
     std::string Settings() const { return ReadFileBytes(SettingsPath); }
-    bool Ended() const { return !IsWindowVisible(dialog_); }
-
-    HWND dialog_ = nullptr;
-    MessageBoxAnswerer boxes_;
 };
-
-bool IsLogLine(const std::string& line, const std::string& event) {
-    return std::regex_match(line, std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d" + event));
-}
-
-// The last line of a log, without its line feed.
-std::string LastLine(const std::string& log) {
-    if (log.empty() || log.back() != '\n') return "(no line feed at the end)";
-    const std::size_t start = log.rfind('\n', log.size() - 2);
-    const std::size_t from = start == std::string::npos ? 0 : start + 1;
-    return log.substr(from, log.size() - 1 - from);
-}
 
 }  // namespace
 
@@ -79,20 +53,7 @@ TEST_F(PreferencesDialogTest, BoxesShowTheSwitchesAndFocusStartsOnTheFirst) {
         EXPECT_EQ(Ticked(IDC_AUTO_LOGIN), row.autoLogin == 1);
         EXPECT_EQ(GetNextDlgTabItem(dialog_, nullptr, FALSE),
                   GetDlgItem(dialog_, IDC_SHOW_STARTUP_SCREEN));
-        DestroyWindow(dialog_);
     }
-    dialog_ = nullptr;
-}
-
-TEST_F(PreferencesDialogTest, TabOrderPutsOkBeforeAutomaticLogin) {
-    Open(1, 1, 1);
-    HWND order[4];
-    order[0] = GetNextDlgTabItem(dialog_, nullptr, FALSE);
-    for (int i = 1; i < 4; ++i) order[i] = GetNextDlgTabItem(dialog_, order[i - 1], FALSE);
-    EXPECT_EQ(order[0], GetDlgItem(dialog_, IDC_SHOW_STARTUP_SCREEN));
-    EXPECT_EQ(order[1], GetDlgItem(dialog_, IDC_ENABLE_LOG));
-    EXPECT_EQ(order[2], GetDlgItem(dialog_, IDOK));
-    EXPECT_EQ(order[3], GetDlgItem(dialog_, IDC_AUTO_LOGIN));
 }
 
 // Hand-edited values count as they act: the startup screen and the log only
@@ -119,7 +80,7 @@ TEST_F(PreferencesDialogTest, OkStoresLogsAndSavesTheWholeRecord) {
         {true, false, true, " - Logging is disabled"},
         {false, true, false, " - Logging is enabled"},
     };
-    int lines = 0;
+    std::size_t lines = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.event);
         Open(1, 1, 1);
@@ -132,14 +93,9 @@ TEST_F(PreferencesDialogTest, OkStoresLogsAndSavesTheWholeRecord) {
         EXPECT_EQ(LogEnabled, row.log ? 1 : 0);
         EXPECT_EQ(AutoLogin, row.autoLogin ? 1 : 0);
         // The geometry goes out as it stands in memory.
-        EXPECT_EQ(Settings(), std::string("-7\n33\n420\n310\n") + (row.startup ? "1" : "0") +
-                                  "\n" + (row.log ? "1" : "0") + "\n" +
-                                  (row.autoLogin ? "1" : "0") + "\n" + kScrambledGranite + "\n");
-        ++lines;
-        const std::string log = Log();
-        ASSERT_EQ(std::count(log.begin(), log.end(), '\n'), lines);
-        EXPECT_TRUE(IsLogLine(LastLine(log), row.event)) << log;
-        DestroyWindow(dialog_);
+        EXPECT_EQ(Settings(), oracle::SettingsFile(-7, 33, 420, 310, row.startup, row.log, row.autoLogin));
+        ASSERT_EQ(LogEvents().size(), ++lines);
+        EXPECT_EQ(LogEvents().back(), row.event);
     }
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
@@ -148,8 +104,8 @@ TEST_F(PreferencesDialogTest, OkWithoutChangesStillLogsAndSaves) {
     Open(0, 0, 0);
     Click(dialog_, IDOK);
     EXPECT_TRUE(Ended());
-    EXPECT_TRUE(IsLogLine(LastLine(Log()), " - Logging is disabled"));
-    EXPECT_EQ(Settings(), "-7\n33\n420\n310\n0\n0\n0\n" + kScrambledGranite + "\n");
+    EXPECT_EQ(LogEvents(), std::vector<std::string>{" - Logging is disabled"});
+    EXPECT_EQ(Settings(), oracle::SettingsFile(-7, 33, 420, 310, 0, 0, 0));
 }
 
 TEST_F(PreferencesDialogTest, EnterConfirmsLikeOk) {
@@ -196,9 +152,7 @@ TEST_F(PreferencesDialogTest, UnwritableSettingsStillCloseAndKeepTheNewSwitches)
     Click(dialog_, IDOK);
     EXPECT_TRUE(Ended());
     EXPECT_EQ(LogEnabled, 0);
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Preferences file write error!");
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "An unexpected error has occurred!");
+    ExpectOneBox("An unexpected error has occurred!", "Preferences file write error!", nullptr);
     EXPECT_EQ(Settings(), "1\n2\n3\n4\n1\n1\n1\nold\n");
-    EXPECT_TRUE(IsLogLine(LastLine(Log()), " - Logging is disabled"));
+    EXPECT_EQ(LogEvents(), std::vector<std::string>{" - Logging is disabled"});
 }

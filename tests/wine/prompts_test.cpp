@@ -1,54 +1,21 @@
 // Loading the prompts into a real hidden list box and showing them in a real
-// edit control, under Wine: the C runtime's text mode, the list box's item
+// edit control, and the Edit Brainstorm Prompts dialog from its real
+// template, under Wine: the C runtime's text mode, the list box's item
 // storage and the main window's creation steps.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "native/prompt_file_test_cases.h"
 #include "prompts/prompts.h"
 #include "prompts/random.h"
 #include "resource.h"
+#include "shell/paths.h"
 #include "shell/shell.h"
+#include "support/prompt_file_cases.h"
 #include "support/ui_harness.h"
 
 namespace {
-
-// Texts of the message boxes closed while it lives, read as each box goes.
-// Under Wine a system-modal box is activated before its text is set, so the
-// answerer sees such a box with an empty text.
-class BoxTextRecorder {
-public:
-    BoxTextRecorder() {
-        active_ = this;
-        hook_ = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
-    }
-    ~BoxTextRecorder() {
-        UnhookWindowsHookEx(hook_);
-        active_ = nullptr;
-    }
-    BoxTextRecorder(const BoxTextRecorder&) = delete;
-    BoxTextRecorder& operator=(const BoxTextRecorder&) = delete;
-    const std::vector<std::string>& Texts() const { return texts_; }
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-        if (code == HCBT_DESTROYWND && active_ != nullptr) {
-            HWND window = reinterpret_cast<HWND>(wParam);
-            char name[16] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (std::string(name) == "#32770" && GetDlgItem(window, 0xFFFF) != nullptr)
-                active_->texts_.push_back(ItemText(window, 0xFFFF));
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    static BoxTextRecorder* active_;
-    HHOOK hook_;
-    std::vector<std::string> texts_;
-};
-
-BoxTextRecorder* BoxTextRecorder::active_ = nullptr;
 
 HMENU const kNoId = reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1));
 
@@ -65,12 +32,10 @@ std::vector<std::string> ListItems() {
 
 // The prompt list and the prompt view as the main window makes them, under
 // a hidden parent of their own.
-class PromptsTest : public ::testing::Test {
+class PromptsTest : public HarnessTest {
 protected:
     void SetUp() override {
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
+        HarnessTest::SetUp();
         parent_ = CreateWindowExA(0, "static", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
         PromptList = CreateWindowExA(0, "listbox", nullptr, WS_CHILD, 0, 0, 10, 10, parent_,
@@ -83,22 +48,29 @@ protected:
         ResetRandom();
     }
     void TearDown() override {
+        Close();
         DestroyWindow(parent_);
         PromptList = nullptr;
         PromptView = nullptr;
         ResetRandom();
-        RemoveDataFolder();
-    }
-    void WritePrompts(const std::string& bytes) {
-        ASSERT_TRUE(WriteFileBytes(PromptsPath, bytes));
+        HarnessTest::TearDown();
     }
     void FillList(const std::vector<std::string>& prompts) {
         SendMessageA(PromptList, LB_RESETCONTENT, 0, 0);
         for (const std::string& prompt : prompts)
             SendMessageA(PromptList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(prompt.c_str()));
     }
+    // The prompts file, loaded into the list with the given prompt on show.
+    void StartWith(const std::string& bytes, const char* shown) {
+        ASSERT_TRUE(WriteFileBytes(PromptsPath, bytes));
+        LoadPrompts();
+        SendMessageA(PromptView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shown));
+    }
+    HWND Open() { return HarnessTest::Open(IDD_EDIT_PROMPTS, EditPromptsDlgProc, parent_); }
+    HWND Field() const { return GetDlgItem(dialog_, IDC_PROMPTS_TEXT); }
+    void SetField(const std::string& text) { SetWindowTextA(Field(), text.c_str()); }
+    std::string FileBytes() const { return ReadFileBytes(PromptsPath); }
     HWND parent_ = nullptr;
-    MessageBoxAnswerer boxes_;
 };
 
 }  // namespace
@@ -106,7 +78,7 @@ protected:
 TEST_F(PromptsTest, LoadsCraftedFilesInFileOrder) {
     for (const PromptFileCase& row : PromptFileCases()) {
         SCOPED_TRACE(row.name);
-        WritePrompts(row.bytes);
+        ASSERT_TRUE(WriteFileBytes(PromptsPath, row.bytes));
         SendMessageA(PromptList, LB_RESETCONTENT, 0, 0);
         LoadPrompts();
         EXPECT_EQ(ListItems(), row.prompts);
@@ -115,154 +87,268 @@ TEST_F(PromptsTest, LoadsCraftedFilesInFileOrder) {
 }
 
 TEST_F(PromptsTest, MissingFileGivesReadErrorBoxAndEmptyList) {
-    BoxTextRecorder texts;
     LoadPrompts();
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    const SeenBox& box = boxes_.Boxes()[0];
-    EXPECT_EQ(texts.Texts(), std::vector<std::string>{"Program quotes read error!"});
-    EXPECT_EQ(box.caption, "An unexpected error has occurred!");
-    EXPECT_TRUE(box.topmost);
-    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_TRUE(boxes_.Boxes()[0].topmost);
+    ExpectOneBox("An unexpected error has occurred!", "Program quotes read error!", nullptr);
     EXPECT_EQ(SendMessageA(PromptList, LB_GETCOUNT, 0, 0), 0);
 }
 
-TEST_F(PromptsTest, TwoPromptsAlternateStartingWithTheSecond) {
-    WritePrompts("alpha\r\nbeta\r\n");
-    LoadPrompts();
-    const char* expected[] = {"beta", "alpha"};
-    for (int pick = 0; pick < 12; ++pick) {
-        ShowRandomPrompt();
-        EXPECT_EQ(WindowText(PromptView), expected[pick % 2]) << pick;
-        Sleep(pick % 3);  // vary the tick count
-    }
-}
-
-TEST_F(PromptsTest, FirstPickNeverShowsTheFirstLine) {
-    std::string bytes;
-    for (int i = 0; i < 10; ++i) bytes += "prompt " + std::to_string(i) + "\r\n";
-    WritePrompts(bytes);
-    LoadPrompts();
-    for (int run = 0; run < 40; ++run) {
-        ResetRandom();
-        ShowRandomPrompt();
-        const std::string shown = WindowText(PromptView);
-        EXPECT_NE(shown, "prompt 0");
-        EXPECT_EQ(shown.rfind("prompt ", 0), 0u) << shown;
-        Sleep(run % 4);
-    }
-}
-
-TEST_F(PromptsTest, EachPickReplacesThePreviousTextAndNeverRepeats) {
-    FillList({"one", "two", "three", "four"});
-    SendMessageA(PromptView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("old text"));
-    std::string last = "old text";
-    for (int pick = 0; pick < 30; ++pick) {
-        ShowRandomPrompt();
-        const std::string shown = WindowText(PromptView);
-        EXPECT_NE(shown, last);
-        EXPECT_TRUE(shown == "one" || shown == "two" || shown == "three" || shown == "four")
-            << shown;
-        last = shown;
-    }
-}
-
-TEST_F(PromptsTest, NoPromptLeavesTheAreaEmpty) {
-    SendMessageA(PromptView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("old text"));
-    for (int pick = 0; pick < 3; ++pick) {
-        ShowRandomPrompt();
-        EXPECT_EQ(WindowText(PromptView), "");
-    }
-}
-
-TEST_F(PromptsTest, SinglePromptIsShownEveryTime) {
-    FillList({"the only one"});
-    for (int pick = 0; pick < 3; ++pick) {
-        ShowRandomPrompt();
-        EXPECT_EQ(WindowText(PromptView), "the only one");
-    }
-}
-
-TEST_F(PromptsTest, BlankPromptShowsNothing) {
-    FillList({"words", ""});
-    SendMessageA(PromptView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("old text"));
-    ShowRandomPrompt();  // the first pick among two is item 1
-    EXPECT_EQ(WindowText(PromptView), "");
-}
-
-TEST_F(PromptsTest, LongestPromptIsShownWhole) {
+// The picker itself is the native tests'; here, that its pick reaches the view.
+TEST_F(PromptsTest, NoneOneBlankAndLongestPromptsAreShownAsTheyAre) {
     const std::string longest(779, 'w');
-    FillList({"short", longest});
-    ShowRandomPrompt();
-    EXPECT_EQ(WindowText(PromptView), longest);
+    const struct {
+        std::vector<std::string> prompts;
+        std::string shown;  // at every pick (the first pick among two is item 1)
+    } rows[] = {{{}, ""}, {{"the only one"}, "the only one"}, {{"words", ""}, ""},
+                {{"short", longest}, longest}};
+    for (const auto& row : rows) {
+        FillList(row.prompts);
+        SendMessageA(PromptView, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("old text"));
+        ResetRandom();
+        for (int pick = 0; pick < (row.prompts.size() == 2 ? 1 : 3); ++pick) {
+            ShowRandomPrompt();
+            EXPECT_EQ(WindowText(PromptView), row.shown) << row.prompts.size();
+        }
+    }
 }
 
-// The main window's creation with the prompt store and picker in place.
-class PromptsStartTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        RemoveDataFolder();
-        WriteSettingsFile(40, 30, 400, 300, 0, 0, 1);
-        GetCurrentDirectoryA(sizeof saved_, saved_);
-        folder_ = std::string(saved_) + "\\prompts-start-test";
-        RemoveTree(folder_);
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        ResetRandom();
-    }
-    void TearDown() override {
-        if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-        PumpMessages();
-        SetCurrentDirectoryA(saved_);
-        RemoveTree(folder_);
-        RemoveDataFolder();
-        ResetRandom();
-    }
-    // Creates the main window with the test folder as the program folder.
-    void Start() {
-        SetCurrentDirectoryA(folder_.c_str());
-        window_ = CreateTestMainWindow();
-        SetCurrentDirectoryA(saved_);
-        ASSERT_NE(window_, nullptr);
-    }
-    char saved_[MAX_PATH] = {};
-    std::string folder_;
-    HWND window_ = nullptr;
-    MessageBoxAnswerer boxes_;
-};
-
-TEST_F(PromptsStartTest, FirstStartCopiesDefaultFileAndShowsSecondOfTwo) {
-    const std::string defaults = "first line\r\nsecond line\r\n";
-    ASSERT_TRUE(WriteFileBytes(folder_ + "\\larkmoorqtx.txt", defaults));
-    Start();
-    EXPECT_EQ(ReadFileBytes(DataFolderPath() + "\\larkmoorqtx.txt"), defaults);
+TEST_F(PromptsTest, ShowsTheFileWithCrLfLineEndsAndItsPromptCount) {
+    StartWith("one\ntwo\r\n\nthree", "two");
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(WindowText(dialog_), "Larkmoor: Edit Brainstorm Prompts");
+    EXPECT_EQ(WindowText(Field()), "one\r\ntwo\r\n\r\nthree");
+    EXPECT_EQ(ItemText(dialog_, IDC_PROMPTS_COUNT), "4 prompts");
+    // Nothing selected, so that a first key press cannot replace everything.
+    DWORD start = 99;
+    DWORD end = 99;
+    SendMessageA(Field(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 0u);
     EXPECT_TRUE(boxes_.Boxes().empty());
-    EXPECT_EQ(ListItems(), (std::vector<std::string>{"first line", "second line"}));
-    EXPECT_EQ(WindowText(PromptView), "second line");
-    SendMessageA(window_, WM_COMMAND, IDM_GET_PROMPT, 0);  // F4
-    EXPECT_EQ(WindowText(PromptView), "first line");
-    SendMessageA(window_, WM_COMMAND, IDM_GET_PROMPT, 0);
-    EXPECT_EQ(WindowText(PromptView), "second line");
 }
 
-TEST_F(PromptsStartTest, ExistingPromptsFileIsKept) {
-    ASSERT_TRUE(WriteFileBytes(folder_ + "\\larkmoorqtx.txt", "default one\r\ndefault two\r\n"));
-    const std::string own = "mine A\nmine B\n";
-    CreateDirectoryA(DataFolderPath().c_str(), nullptr);
-    ASSERT_TRUE(WriteFileBytes(DataFolderPath() + "\\larkmoorqtx.txt", own));
-    Start();
-    EXPECT_EQ(ReadFileBytes(DataFolderPath() + "\\larkmoorqtx.txt"), own);
-    EXPECT_EQ(WindowText(PromptView), "mine B");
+TEST_F(PromptsTest, CountFollowsTheTextAsTyped) {
+    StartWith("only\r\n", "only");
+    Open();
+    EXPECT_EQ(ItemText(dialog_, IDC_PROMPTS_COUNT), "1 prompt");
+    const int length = GetWindowTextLengthA(Field());
+    SendMessageA(Field(), EM_SETSEL, length, length);
+    SendMessageA(Field(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("second\r\nthird"));
+    EXPECT_EQ(ItemText(dialog_, IDC_PROMPTS_COUNT), "3 prompts");
+    SendMessageA(Field(), EM_SETSEL, 0, -1);
+    // A line longer than one read gives two prompts.
+    SendMessageA(Field(), EM_REPLACESEL, TRUE,
+                 reinterpret_cast<LPARAM>(std::string(780, 'x').c_str()));
+    EXPECT_EQ(ItemText(dialog_, IDC_PROMPTS_COUNT), "2 prompts");
+    SendMessageA(Field(), EM_SETSEL, 0, -1);
+    SendMessageA(Field(), WM_CLEAR, 0, 0);
+    EXPECT_EQ(ItemText(dialog_, IDC_PROMPTS_COUNT), "0 prompts");
 }
 
-TEST_F(PromptsStartTest, NoDefaultFileGivesOneReadErrorAndAnEmptyArea) {
-    BoxTextRecorder texts;
-    Start();
+TEST_F(PromptsTest, OkSavesReloadsAndShowsANewPrompt) {
+    StartWith("alpha\r\nbeta\r\ngamma\r\n", "beta");
+    LastPromptIndex = 1;
+    Open();
+    SetField("beta\r\ndelta\r\n");
+    Click(dialog_, IDOK);
+    EXPECT_FALSE(IsWindowVisible(dialog_));
+    EXPECT_EQ(FileBytes(), "beta\r\ndelta\r\n");
+    EXPECT_FALSE(PathExists(std::string(PromptsPath) + ".new"));
+    EXPECT_EQ(ListItems(), (std::vector<std::string>{"beta", "delta"}));
+    // The prompt on show now stands at index 0; the new pick avoids it.
+    EXPECT_EQ(WindowText(PromptView), "delta");
+    EXPECT_EQ(LastPromptIndex, 1u);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(PromptsTest, OkKeepsTheTextAsTypedWithoutAddingALineEnd) {
+    StartWith("a\r\n", "a");
+    Open();
+    SetField("first\r\n\r\nlast without line end");
+    Click(dialog_, IDOK);
+    EXPECT_EQ(FileBytes(), "first\r\n\r\nlast without line end");
+    EXPECT_EQ(ListItems(), (std::vector<std::string>{"first", "", "last without line end"}));
+}
+
+TEST_F(PromptsTest, CancelCloseAndEscapeLeaveEverythingAsItWas) {
+    const std::string bytes = "alpha\nbeta\n";  // line feeds only: not rewritten
+    enum class Way { Cancel, Close, Escape };
+    for (Way way : {Way::Cancel, Way::Close, Way::Escape}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        SendMessageA(PromptList, LB_RESETCONTENT, 0, 0);
+        StartWith(bytes, "alpha");
+        LastPromptIndex = 0;
+        Open();
+        SetField("something else entirely\r\n");
+        switch (way) {
+        case Way::Cancel:
+            Click(dialog_, IDCANCEL);
+            break;
+        case Way::Close:
+            SendMessageA(dialog_, WM_CLOSE, 0, 0);
+            break;
+        case Way::Escape: {
+            // As the modal loop would route the key.
+            SetFocus(Field());
+            MSG key = {Field(), WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {0, 0}};
+            if (!IsDialogMessageA(dialog_, &key)) DispatchMessageA(&key);
+            MSG character = {Field(), WM_CHAR, 0x1B, 0x00010001, 0, {0, 0}};
+            if (!IsDialogMessageA(dialog_, &character)) DispatchMessageA(&character);
+            PumpMessages();
+            break;
+        }
+        }
+        EXPECT_FALSE(IsWindowVisible(dialog_));
+        EXPECT_EQ(FileBytes(), bytes);
+        EXPECT_EQ(ListItems(), (std::vector<std::string>{"alpha", "beta"}));
+        EXPECT_EQ(WindowText(PromptView), "alpha");
+        EXPECT_EQ(LastPromptIndex, 0u);
+    }
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(PromptsTest, FileLargerThanTheDefaultFieldLimitIsEditedWhole) {
+    std::string bytes;
+    for (int i = 0; i < 700; ++i) {
+        std::string line = "Prompt number " + std::to_string(i) + " ";
+        line.resize(99, 'p');
+        bytes += line + "\r\n";
+    }
+    ASSERT_GT(bytes.size(), 65536u);
+    StartWith(bytes, "");
+    Open();
+    EXPECT_EQ(WindowText(Field()), bytes);
+    EXPECT_EQ(ItemText(dialog_, IDC_PROMPTS_COUNT), "700 prompts");
+    // What is typed at the end is kept, beyond the default limit.
+    const int length = GetWindowTextLengthA(Field());
+    SendMessageA(Field(), EM_SETSEL, length, length);
+    SendMessageA(Field(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("typed at the end\r\n"));
+    Click(dialog_, IDOK);
+    EXPECT_EQ(FileBytes(), bytes + "typed at the end\r\n");
+    EXPECT_EQ(SendMessageA(PromptList, LB_GETCOUNT, 0, 0), 701);
+}
+
+TEST_F(PromptsTest, WesternBytesSurviveASave) {
+    std::string line;
+    for (int c = 0x20; c <= 0xFF; ++c) line += static_cast<char>(c);
+    const std::string bytes = "plain\r\n" + line + "\r\ncaf\xE9 \x80 \xFF\r\n";
+    StartWith(bytes, "plain");
+    Open();
+    Click(dialog_, IDOK);
+    EXPECT_EQ(FileBytes(), bytes);
+    EXPECT_EQ(ListItems(), (std::vector<std::string>{"plain", line, "caf\xE9 \x80 \xFF"}));
+}
+
+TEST_F(PromptsTest, ZeroBytesBecomeSpacesInTheField) {
+    StartWith(std::string("ab\0cd\r\nef\r\n", 11), "ef");
+    Open();
+    EXPECT_EQ(WindowText(Field()), "ab cd\r\nef\r\n");
+}
+
+TEST_F(PromptsTest, MissingFileGivesAnEmptyFieldAndOkCreatesIt) {
+    Open();
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(WindowText(Field()), "");
+    EXPECT_EQ(ItemText(dialog_, IDC_PROMPTS_COUNT), "0 prompts");
+    SetField("brand new\r\n");
+    Click(dialog_, IDOK);
+    EXPECT_FALSE(IsWindowVisible(dialog_));
+    EXPECT_EQ(FileBytes(), "brand new\r\n");
+    EXPECT_EQ(ListItems(), std::vector<std::string>{"brand new"});
+    EXPECT_EQ(WindowText(PromptView), "brand new");
+}
+
+TEST_F(PromptsTest, FileThatCannotBeWrittenKeepsTheTextAndTheDialog) {
+    JoinPath(PromptsPath, sizeof PromptsPath, DataFolder, "/no such folder/larkmoorqtx.txt");
+    Open();
+    SetField("keep me\r\nand me\r\n");
+    Click(dialog_, IDOK);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "An unexpected error has occurred!");
-    EXPECT_EQ(texts.Texts(), std::vector<std::string>{"Program quotes read error!"});
-    EXPECT_EQ(boxes_.Boxes()[0].owner, nullptr);  // still inside the creation call
-    EXPECT_FALSE(PathExists(DataFolderPath() + "\\larkmoorqtx.txt"));
-    EXPECT_EQ(WindowText(PromptView), "");
-    SendMessageA(window_, WM_COMMAND, IDM_GET_PROMPT, 0);
-    EXPECT_EQ(WindowText(PromptView), "");
-    EXPECT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+    EXPECT_EQ(boxes_.Boxes()[0].text.rfind("The prompts could not be saved.", 0), 0u)
+        << boxes_.Boxes()[0].text;
+    EXPECT_NE(boxes_.Boxes()[0].text.find("no such folder"), std::string::npos);
+    EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
+    EXPECT_TRUE(IsWindowVisible(dialog_));
+    EXPECT_EQ(WindowText(Field()), "keep me\r\nand me\r\n");
+    EXPECT_FALSE(PathExists(PromptsPath));
+    EXPECT_EQ(SendMessageA(PromptList, LB_GETCOUNT, 0, 0), 0);
+}
+
+TEST_F(PromptsTest, FailedReplaceLeavesTheOldFileAndNoNewFile) {
+    const std::string bytes = "old one\r\nold two\r\n";
+    StartWith(bytes, "old two");
+    Open();
+    // The file is swapped for a folder of the same name, which cannot be
+    // replaced by a file.
+    ASSERT_TRUE(DeleteFileA(PromptsPath));
+    ASSERT_TRUE(CreateDirectoryA(PromptsPath, nullptr));
+    ASSERT_TRUE(WriteFileBytes(std::string(PromptsPath) + "\\inside.txt", bytes));
+    SetField("new text\r\n");
+    Click(dialog_, IDOK);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(dialog_));
+    EXPECT_EQ(WindowText(Field()), "new text\r\n");
+    EXPECT_EQ(ReadFileBytes(std::string(PromptsPath) + "\\inside.txt"), bytes);
+    EXPECT_FALSE(PathExists(std::string(PromptsPath) + ".new"));
+    EXPECT_EQ(ListItems(), (std::vector<std::string>{"old one", "old two"}));
+    RemoveTree(PromptsPath);
+}
+
+namespace {
+
+bool StillOpenAfterTimeout = false;
+
+// Ends an editing dialog that is still open after the timeout, so that a
+// failing test cannot hang the run.
+void CALLBACK EndStuckDialog(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = FindWindowA("#32770", "Larkmoor: Edit Brainstorm Prompts");
+    if (dialog == nullptr) return;
+    StillOpenAfterTimeout = true;
+    EndDialog(dialog, 0);
+}
+
+// Runs the dialog modally, as the menu command does; returns once it ends.
+void RunModal(HWND owner) {
+    StillOpenAfterTimeout = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 60000, EndStuckDialog);
+    DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_EDIT_PROMPTS), owner, EditPromptsDlgProc, 0);
+    KillTimer(nullptr, timer);
+}
+
+}  // namespace
+
+TEST_F(PromptsTest, FileTooLargeToEditIsRefusedAndKept) {
+    std::string bytes(16 * 1024 * 1024 + 1, 'p');
+    for (std::size_t i = 100; i < bytes.size(); i += 101) bytes[i] = '\n';
+    ASSERT_TRUE(WriteFileBytes(PromptsPath, bytes));
+    RunModal(parent_);
+    EXPECT_FALSE(StillOpenAfterTimeout);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text.rfind("The prompts file is too large to edit here", 0), 0u)
+        << boxes_.Boxes()[0].text;
+    EXPECT_EQ(FileBytes(), bytes);
+}
+
+TEST_F(PromptsTest, ModalRunSavesAndEnds) {
+    StartWith("a\r\nb\r\n", "b");
+    // OK is pressed as soon as the dialog is up.
+    struct Presser {
+        static void CALLBACK Press(HWND, UINT, UINT_PTR timer, DWORD) {
+            HWND dialog = FindWindowA("#32770", "Larkmoor: Edit Brainstorm Prompts");
+            if (dialog == nullptr) return;
+            KillTimer(nullptr, timer);
+            SetDlgItemTextA(dialog, IDC_PROMPTS_TEXT, "c\r\nd\r\n");
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        }
+    };
+    const UINT_PTR press = SetTimer(nullptr, 0, 50, Presser::Press);
+    RunModal(parent_);
+    KillTimer(nullptr, press);
+    EXPECT_FALSE(StillOpenAfterTimeout);
+    EXPECT_EQ(FileBytes(), "c\r\nd\r\n");
+    EXPECT_EQ(ListItems(), (std::vector<std::string>{"c", "d"}));
+    EXPECT_TRUE(boxes_.Boxes().empty());
 }

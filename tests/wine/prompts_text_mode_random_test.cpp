@@ -14,20 +14,15 @@
 
 #include "prompts/prompt_file.h"
 #include "support/files.h"
+#include "support/prompt_file_cases.h"
 
 namespace {
 
 std::vector<std::string> Read(const std::string& path, const char* mode, LineEnds lineEnds) {
-    std::vector<std::string> prompts;
     std::FILE* file = std::fopen(path.c_str(), mode);
     EXPECT_NE(file, nullptr);
-    if (file == nullptr) return prompts;
-    ReadPrompts(
-        file, lineEnds,
-        [](const char* prompt, void* context) {
-            static_cast<std::vector<std::string>*>(context)->push_back(prompt);
-        },
-        &prompts);
+    if (file == nullptr) return {};
+    const std::vector<std::string> prompts = PromptsFrom(file, lineEnds);
     std::fclose(file);
     return prompts;
 }

@@ -86,17 +86,9 @@ bool Saw(const ModalScript& script, WPARAM command) {
     return false;
 }
 
-class StartupScreenTest : public ::testing::Test {
+class StartupScreenTest : public HarnessTest {
 protected:
-    void TearDown() override {
-        if (dialog_ != nullptr && IsWindow(dialog_)) DestroyWindow(dialog_);
-        PumpMessages();
-    }
-    HWND Open() {
-        dialog_ = OpenTestDialog(IDD_STARTUP, StartupScreenDlgProc);
-        return dialog_;
-    }
-    HWND dialog_ = nullptr;
+    HWND Open() { return HarnessTest::Open(IDD_STARTUP, StartupScreenDlgProc); }
 };
 
 }  // namespace
@@ -120,46 +112,29 @@ TEST_F(StartupScreenTest, CloseRequestEndsItAndStopsItsTimer) {
     EXPECT_FALSE(KillTimer(dialog, 2)) << "the timer went with the close";
 }
 
-TEST_F(StartupScreenTest, CommandsAreIgnored) {
-    HWND dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    for (WPARAM command : {WPARAM{IDOK}, WPARAM{IDCANCEL}, WPARAM{IDC_PRODUCT_ICON}}) {
-        EXPECT_EQ(StartupScreenDlgProc(dialog, WM_COMMAND, command, 0), FALSE) << command;
-        EXPECT_TRUE(IsWindowVisible(dialog)) << command;
-    }
-}
-
-TEST_F(StartupScreenTest, TimerMessageClosesIt) {
-    HWND dialog = Open();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(StartupScreenDlgProc(dialog, WM_TIMER, 2, 0), TRUE);
-    EXPECT_FALSE(IsWindowVisible(dialog));
-}
-
 // The real thing: run modally as at start-up, press Enter and Escape while it
 // shows; it stays for its 1.5 seconds regardless and then closes itself.
 TEST(StartupScreenModal, EndsItselfAfterItsTimerWhileEnterAndEscapeDoNothing) {
-    bool visibleAfterOneSecond = false;
     ModalScript script;
     script.steps = {
         Wait,
         [](HWND dialog) { PressKey(dialog, VK_RETURN); },
         Wait,
         [](HWND dialog) { PressKey(dialog, VK_ESCAPE); },
-        Wait, Wait, Wait, Wait, Wait,
-        [&](HWND dialog) { visibleAfterOneSecond = IsWindowVisible(dialog) != FALSE; },
     };
-    // Steps beyond the timer's 1.5 seconds keep the script alive until 5 s.
-    for (int i = 0; i < 40; ++i) script.steps.push_back(Wait);
+    // Steps beyond the timer's 1.5 seconds keep the script alive for a
+    // minute, however slowly a busy machine runs them.
+    for (int i = 0; i < 600; ++i) script.steps.push_back(Wait);
     DWORD elapsed = 0;
     const INT_PTR result = RunModal(IDD_STARTUP, StartupScreenDlgProc, &script, &elapsed);
 
     EXPECT_EQ(result, 0) << "ended by itself, not by the script's time-out";
     EXPECT_TRUE(Saw(script, IDOK)) << "Enter reached the dialog as IDOK";
     EXPECT_TRUE(Saw(script, IDCANCEL)) << "Escape reached the dialog as IDCANCEL";
-    EXPECT_TRUE(visibleAfterOneSecond);
+    // Not before its timer (Enter and Escape came in the first half second),
+    // and about when it fires, give or take what a busy machine adds.
     EXPECT_GE(elapsed, 1400u);
-    EXPECT_LT(elapsed, 4000u);
+    EXPECT_LT(elapsed, 8000u);
 }
 
 // ----------------------------------------------------------------- About box
@@ -256,15 +231,11 @@ TEST(AboutBoxModal, OnlyOkAndCloseRequestsEndIt) {
             EXPECT_TRUE(stillOpen);
             EXPECT_EQ(result, kForcedEnd);
         }
+        // Escape reaches the dialog as a Cancel command, which it ignores.
+        if (std::string(action.name) == "Escape") {
+            EXPECT_TRUE(Saw(script, IDCANCEL));
+        }
     }
-}
-
-TEST(AboutBoxModal, EscapeReachesTheDialogAsCancelAndIsIgnored) {
-    ModalScript script;
-    script.steps = {Wait, [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }, Wait, Wait};
-    DWORD elapsed = 0;
-    EXPECT_EQ(RunModal(IDD_ABOUT, AboutDlgProc, &script, &elapsed), kForcedEnd);
-    EXPECT_TRUE(Saw(script, IDCANCEL));
 }
 
 // The owner's notice and the web page address are ours to choose: they must

@@ -5,7 +5,6 @@
 // differently from the query's order, equal subjects) and whatever the list
 // held before.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdint>
 #include <string>
@@ -15,36 +14,11 @@
 #include "journal/text.h"
 #include "resource.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
+#include "support/side_db.h"
 #include "support/ui_harness.h"
 
 namespace {
-
-struct Line {
-    std::wstring text;
-    LRESULT record;
-    bool operator==(const Line& other) const {
-        return text == other.text && record == other.record;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Line& line) {
-    out << '"';
-    for (wchar_t c : line.text)
-        if (c < 128) out << static_cast<char>(c);
-        else out << "\\u" << std::hex << static_cast<int>(c) << std::dec;
-    return out << "\"#" << line.record;
-}
-
-std::vector<Line> Lines(HWND list) {
-    std::vector<Line> lines;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        WCHAR text[kTextSize * 2] = {};
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        lines.push_back({text, SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)});
-    }
-    return lines;
-}
 
 // Subjects whose order under the list's comparison differs from the query's
 // case-blind byte order, and subjects that the list's comparison holds equal.
@@ -59,34 +33,21 @@ const std::vector<std::string> kAwkwardSubjects = {
     std::string(779, 'x'), std::string(779, 'X'), std::string(500, 'y') + "Z",
 };
 
-class SubjectListFill : public ::testing::Test {
+class SubjectListFill : public HarnessTest {
 protected:
-    void SetUp() override {
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
-        CreateJournalDatabase();
-        ASSERT_EQ(sqlite3_open(DatabasePath, &db_), SQLITE_OK);
-    }
     void TearDown() override {
-        sqlite3_close(db_);
         for (HWND dialog : dialogs_) DestroyWindow(dialog);
-        PumpMessages();
         EntriesMode = EntryMode::None;
-        RemoveDataFolder();
+        HarnessTest::TearDown();
     }
 
     // Stores the subjects as the program does, in one transaction.
-    void Store(const std::vector<std::string>& subjects) {
-        std::string statements = "BEGIN;";
-        for (const std::string& subject : subjects) {
-            std::string quoted(QuotedLength(subject.c_str()) + 1, '\0');
-            QuoteSqlText(subject.c_str(), &quoted[0]);
-            statements += "INSERT INTO dbtable (a, dbdate, dbsubject, dbentry) VALUES(NULL,"
-                          "'2020-02-02 02:02:02','" + std::string(quoted.c_str()) + "','\xcd\xc0');";
-        }
-        statements += "COMMIT;";
-        ASSERT_EQ(sqlite3_exec(db_, statements.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    static void Store(const std::vector<std::string>& subjects) {
+        std::vector<NewEntry> entries;
+        for (const std::string& subject : subjects) entries.push_back({"2020-02-02 02:02:02", subject, "he"});
+        RemoveDataFolder();
+        PrepareTestPaths();
+        ASSERT_EQ(SideDb(DatabasePath).CreateJournal(entries), "");
     }
 
     // An Add-mode dialog: its list starts empty.
@@ -121,9 +82,7 @@ protected:
         ASSERT_EQ(result, StoreResult::Done);
     }
 
-    sqlite3* db_ = nullptr;
     std::vector<HWND> dialogs_;
-    MessageBoxAnswerer boxes_;
 };
 
 // A seeded mix: awkward subjects, their case variants, and plain phrases.
@@ -158,15 +117,14 @@ TEST_F(SubjectListFill, ListsLineForLineAsOneAddStringARow) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_EQ(sqlite3_exec(db_, "DELETE FROM dbtable;", nullptr, nullptr, nullptr), SQLITE_OK);
         Store(c.subjects);
         HWND filled = OpenList();
         HWND expected = OpenList();
         ASSERT_TRUE(ListSubjects(GetParent(filled)));
         AddOneByOne(expected, nullptr);
-        const std::vector<Line> lines = Lines(filled);
+        const std::vector<ListLine> lines = ListLines(filled);
         EXPECT_EQ(lines.size(), c.subjects.size());
-        EXPECT_EQ(lines, Lines(expected));
+        EXPECT_EQ(lines, ListLines(expected));
     }
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
@@ -183,8 +141,8 @@ TEST_F(SubjectListFill, ListAlreadyHoldingLinesTakesTheNewOnesInTheirPlaces) {
         }
         ASSERT_TRUE(ListSubjects(GetParent(filled)));
         AddOneByOne(expected, nullptr);
-        EXPECT_EQ(Lines(filled).size(), 501u);
-        EXPECT_EQ(Lines(filled), Lines(expected));
+        EXPECT_EQ(ListLines(filled).size(), 501u);
+        EXPECT_EQ(ListLines(filled), ListLines(expected));
     }
 }
 
@@ -196,8 +154,8 @@ TEST_F(SubjectListFill, SearchResultsListLineForLineAsOneAddStringARow) {
         HWND expected = OpenList();
         ASSERT_TRUE(SearchSubjects(GetParent(filled), search));
         AddOneByOne(expected, search);
-        EXPECT_FALSE(Lines(filled).empty());
-        EXPECT_EQ(Lines(filled), Lines(expected));
+        EXPECT_FALSE(ListLines(filled).empty());
+        EXPECT_EQ(ListLines(filled), ListLines(expected));
     }
 }
 

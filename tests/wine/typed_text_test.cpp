@@ -15,48 +15,30 @@
 #include "settings/settings.h"
 #include "shell/ansi_text.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
 #include "support/ui_harness.h"
 
 namespace {
 
-std::string Scrambled(const std::string& plain) {
-    char buffer[kTextSize];
-    ClearText(buffer, sizeof buffer);
-    ScrambleText(plain.c_str(), buffer);
-    return buffer;
-}
+using oracle::Scrambled;
 
-class TypedTextTest : public ::testing::Test {
+class TypedTextTest : public HarnessTest {
 protected:
     void SetUp() override {
         if (GetACP() != 1252) GTEST_SKIP() << "needs the Western code page, not " << GetACP();
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
+        HarnessTest::SetUp();
         ApplyDefaultSettings();
         CreateJournalDatabase();
     }
     void TearDown() override {
-        if (dialog_ != nullptr) DestroyWindow(dialog_);
-        PumpMessages();
+        HarnessTest::TearDown();
         EntriesMode = EntryMode::None;
-        RemoveDataFolder();
     }
-    void Open(int templateId, DLGPROC procedure) {
-        dialog_ = OpenTestDialog(templateId, procedure);
-        ASSERT_NE(dialog_, nullptr);
-    }
+    // Texts go in and come out in UTF-16, as typing puts them there.
     void Type(int id, const std::string& utf8) const {
         SetWindowTextUtf8(GetDlgItem(dialog_, id), utf8);
     }
     std::string Field(int id) const { return WindowTextUtf8(GetDlgItem(dialog_, id)); }
-    void ExpectOneBox(const char* caption, const std::string& text) {
-        ASSERT_EQ(boxes_.Boxes().size(), 1u);
-        EXPECT_EQ(boxes_.Boxes()[0].caption, caption);
-        EXPECT_EQ(boxes_.Boxes()[0].text, text);
-        EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
-        boxes_.Clear();
-    }
     // The selection in a field, in UTF-16 units.
     std::pair<DWORD, DWORD> Selection(int id) const {
         DWORD start = 0;
@@ -65,9 +47,6 @@ protected:
                             reinterpret_cast<LPARAM>(&end));
         return {start, end};
     }
-
-    HWND dialog_ = nullptr;
-    MessageBoxAnswerer boxes_;
 };
 
 }  // namespace

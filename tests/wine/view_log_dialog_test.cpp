@@ -16,21 +16,10 @@
 
 namespace {
 
-class ViewLogDialogTest : public ::testing::Test {
+class ViewLogDialogTest : public HarnessTest {
 protected:
-    void SetUp() override {
-        RemoveDataFolder();
-        PrepareTestPaths();
-        MainWindow = nullptr;
-    }
-    void TearDown() override {
-        if (IsWindow(dialog_)) DestroyWindow(dialog_);
-        PumpMessages();
-        RemoveDataFolder();
-    }
     void Open() {
-        dialog_ = OpenTestDialog(IDD_VIEW_LOG, ViewLogDlgProc);
-        ASSERT_NE(dialog_, nullptr);
+        ASSERT_NE(HarnessTest::Open(IDD_VIEW_LOG, ViewLogDlgProc), nullptr);
         list_ = GetDlgItem(dialog_, IDC_LOG_LIST);
     }
     int Count() const { return static_cast<int>(SendMessageA(list_, LB_GETCOUNT, 0, 0)); }
@@ -50,11 +39,8 @@ protected:
         return item.top >= client.top && item.bottom <= client.bottom;
     }
     bool DeleteEnabled() const { return IsWindowEnabled(GetDlgItem(dialog_, IDC_DELETE_LOG)); }
-    bool Ended() const { return !IsWindowVisible(dialog_); }
 
-    HWND dialog_ = nullptr;
     HWND list_ = nullptr;
-    MessageBoxAnswerer boxes_;
 };
 
 std::string NumberedLog(int count) {
@@ -82,27 +68,12 @@ TEST_F(ViewLogDialogTest, ListsTheLinesInFileOrderWithTheNewestInView) {
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
-TEST_F(ViewLogDialogTest, ShowsLinesWrittenByTheProgramAndByHand) {
-    LogSessionStart();
-    LogIncorrectPassword();
-    std::string log = ReadFileBytes(LogPath);
-    log += "typed by hand\r\nno line feed at the end";
-    WriteFileBytes(LogPath, log);
-    Open();
-    ASSERT_EQ(Count(), 4);
-    EXPECT_EQ(Item(0).substr(19), " - Session Start");
-    EXPECT_EQ(Item(1).substr(19), " - Incorrect login password.");
-    EXPECT_EQ(Item(2), "typed by hand");
-    EXPECT_EQ(Item(3), "no line feed at the end");
-}
-
 TEST_F(ViewLogDialogTest, MissingOrEmptyLogShowsAnEmptyList) {
     Open();
     EXPECT_EQ(Count(), 0);
     EXPECT_FALSE(DeleteEnabled());
     Click(dialog_, IDOK);
     EXPECT_TRUE(Ended());
-    DestroyWindow(dialog_);
 
     WriteFileBytes(LogPath, "");
     Open();
@@ -120,15 +91,13 @@ TEST_F(ViewLogDialogTest, DeleteAsksFirstThenDeletesAndEmptiesTheList) {
     Click(dialog_, IDC_DELETE_LOG);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
     EXPECT_TRUE(boxes_.Boxes()[0].yesNo);
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Delete the program log? Its lines cannot be brought back.");
-    EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
+    ExpectOneBox("Notice", "Delete the program log? Its lines cannot be brought back.");
     EXPECT_EQ(Count(), 3);
     EXPECT_TRUE(PathExists(LogPath));
 
     boxes_.QueueAnswer(IDYES);
     Click(dialog_, IDC_DELETE_LOG);
-    EXPECT_EQ(boxes_.Boxes().size(), 2u);
+    EXPECT_EQ(boxes_.Boxes().size(), 1u);
     EXPECT_FALSE(PathExists(LogPath));
     EXPECT_EQ(Count(), 0);
     EXPECT_FALSE(DeleteEnabled());
@@ -148,21 +117,11 @@ TEST_F(ViewLogDialogTest, LogThatCannotBeDeletedSaysSo) {
     Open();
     Click(dialog_, IDC_DELETE_LOG);
     SetFileAttributesA(LogPath, FILE_ATTRIBUTE_NORMAL);
-    ASSERT_EQ(boxes_.Boxes().size(), 2u);
-    EXPECT_EQ(boxes_.Boxes()[1].text, "The program log could not be deleted.");
+    EXPECT_EQ(TakeBoxTexts(), (std::vector<std::string>{
+                                  "Delete the program log? Its lines cannot be brought back.",
+                                  "The program log could not be deleted."}));
     EXPECT_EQ(Count(), 2);
     EXPECT_TRUE(DeleteEnabled());
-}
-
-TEST_F(ViewLogDialogTest, LongLogShowsItsNewestLinesUnderANote) {
-    const int total = static_cast<int>(kShownLogLines) + 2345;
-    WriteFileBytes(LogPath, NumberedLog(total));
-    Open();
-    ASSERT_EQ(Count(), static_cast<int>(kShownLogLines) + 1);
-    EXPECT_EQ(Item(0), "(2345 older lines are not shown)");
-    EXPECT_EQ(Item(1), "2024-03-15 14:05:09 - Session Start 2346");
-    EXPECT_EQ(Item(Count() - 1), "2024-03-15 14:05:09 - Session Start " + std::to_string(total));
-    EXPECT_TRUE(InView(Count() - 1));
 }
 
 TEST_F(ViewLogDialogTest, NewestLinesAroundTheLimitWhateverTheLastLineEnd) {
@@ -181,8 +140,6 @@ TEST_F(ViewLogDialogTest, NewestLinesAroundTheLimitWhateverTheLastLineEnd) {
                                          : "2024-03-15 14:05:09 - Session Start 1");
             EXPECT_EQ(Item(Count() - 1),
                       "2024-03-15 14:05:09 - Session Start " + std::to_string(total));
-            DestroyWindow(dialog_);
-            dialog_ = nullptr;
         }
     }
 }
@@ -196,7 +153,6 @@ TEST_F(ViewLogDialogTest, LongLinesAreCutAndScrollSideways) {
     GetClientRect(list_, &client);
     EXPECT_GT(SendMessageA(list_, LB_GETHORIZONTALEXTENT, 0, 0), client.right);
     // The scroll range is exactly the widest line as the font measures it.
-    DestroyWindow(dialog_);
     const std::string mixed = "Mixed: caf\xE9 \x80 1,234 ijl WMW";
     WriteFileBytes(LogPath, "short\n" + mixed + "\nmiddling line\n");
     Open();
@@ -214,9 +170,7 @@ TEST_F(ViewLogDialogTest, FolderThatCannotBeOpenedSaysSo) {
     JoinPath(DataFolder, sizeof DataFolder, DataFolderPath().c_str(), "\\no such folder");
     Open();
     Click(dialog_, IDC_BROWSE_LOG_FOLDER);
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, "The log folder could not be opened.");
-    EXPECT_EQ(boxes_.Boxes()[0].caption, "Notice");
+    ExpectOneBox("Notice", "The log folder could not be opened.");
     EXPECT_FALSE(Ended());
 }
 
@@ -230,17 +184,5 @@ TEST_F(ViewLogDialogTest, OkEscapeAndCloseBoxEndTheDialog) {
         }
         if (way == 2) SendMessageA(dialog_, WM_CLOSE, 0, 0);
         EXPECT_TRUE(Ended()) << way;
-        DestroyWindow(dialog_);
     }
-}
-
-// Not a test: prints how long a log of a million lines takes to open.
-// Run with --gtest_also_run_disabled_tests --gtest_filter=*Benchmark*.
-TEST_F(ViewLogDialogTest, DISABLED_BenchmarkMillionLineLog) {
-    WriteFileBytes(LogPath, NumberedLog(1000000));
-    const DWORD start = GetTickCount();
-    Open();
-    const DWORD elapsed = GetTickCount() - start;
-    std::printf("opening a log of 1000000 lines: %lu ms, %d items\n",
-                static_cast<unsigned long>(elapsed), Count());
 }

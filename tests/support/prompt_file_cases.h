@@ -3,8 +3,26 @@
 // through the C runtime's text mode, so that both are held to one table.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "prompts/prompt_file.h"
+
+// Every prompt the reader hands over from the stream, and their count as it
+// returns it.
+inline std::vector<std::string> PromptsFrom(std::FILE* file, LineEnds lineEnds,
+                                            std::size_t* returned = nullptr) {
+    std::vector<std::string> prompts;
+    const std::size_t count = ReadPrompts(
+        file, lineEnds,
+        [](const char* prompt, void* context) {
+            static_cast<std::vector<std::string>*>(context)->push_back(prompt);
+        },
+        &prompts);
+    if (returned != nullptr) *returned = count;
+    return prompts;
+}
 
 struct PromptFileCase {
     const char* name;
