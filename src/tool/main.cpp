@@ -5,12 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "product_version.h"
 #include "tool/platform.h"
 #include "tool/tool.h"
-
-#ifndef PROJECT_VERSION
-#error "PROJECT_VERSION must be defined by the build"
-#endif
 
 namespace {
 
@@ -240,7 +237,7 @@ int main(int argc, char** argv) {
         return kExitDone;
     }
     if (global.Has("version")) {
-        platform::WriteOut(std::string(kProgramName) + " " + PROJECT_VERSION + "\n");
+        platform::WriteOut(std::string(kProgramName) + " " + LARKMOOR_VERSION_TEXT + "\n");
         return kExitDone;
     }
     if (command == nullptr) {

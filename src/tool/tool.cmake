@@ -19,7 +19,7 @@ endif()
 
 add_executable(larkmoor-tool ${LARKMOOR_TOOL_SOURCES})
 target_compile_options(larkmoor-tool PRIVATE ${LARKMOOR_WARNINGS})
-target_compile_definitions(larkmoor-tool PRIVATE PROJECT_VERSION="${PROJECT_VERSION}")
+target_include_directories(larkmoor-tool PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(larkmoor-tool PRIVATE larkmoor_core)
 
 if(LARKMOOR_WINDOWS)

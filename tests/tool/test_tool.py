@@ -10,6 +10,7 @@ import io
 import json
 import os
 import pathlib
+import re
 import sqlite3
 import subprocess
 import sys
@@ -425,5 +426,9 @@ def test_help_and_version():
     assert done.returncode == 0 and b"Exit codes:" in done.stdout
     assert subprocess.run([TOOL, "export", "--help"], capture_output=True).stdout.startswith(
         b"Usage: larkmoor-tool [GLOBAL OPTIONS] export")
-    assert subprocess.run([TOOL, "--version"], capture_output=True).stdout.startswith(
-        b"larkmoor-tool 1.")
+    # The product's version text: major.minor, and .patch only when it is not 0.
+    major, minor, patch = re.search(r"project\(larkmoor VERSION (\d+)\.(\d+)\.(\d+)",
+                                    (ROOT / "CMakeLists.txt").read_text()).groups()
+    version = f"{major}.{minor}" + (f".{patch}" if patch != "0" else "")
+    assert subprocess.run([TOOL, "--version"], capture_output=True).stdout == \
+        f"larkmoor-tool {version}\n".encode()
