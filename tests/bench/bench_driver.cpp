@@ -18,11 +18,10 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <set>
 #include <string>
@@ -34,9 +33,12 @@
 #include "log/log_file.h"
 #include "prompts/prompt_file.h"
 #include "resource.h"
-#include "support/files.h"
+#include "support/driver.h"
 
 namespace {
+
+using e2e::Ask;
+using e2e::ListLines;
 
 constexpr double kStartTimeout = 30.0;
 constexpr double kStepTimeout = 120.0;
@@ -79,14 +81,9 @@ void Check(const std::string& name, bool ok, const std::string& text) {
     std::fflush(stdout);
 }
 
-// Waits until ready() holds, looking again every millisecond or so.
+// Waits until ready() holds, looking again every millisecond.
 bool Until(double timeoutSeconds, const std::function<bool()>& ready) {
-    const double start = Now();
-    for (;;) {
-        if (ready()) return true;
-        if (Now() - start > timeoutSeconds) return false;
-        Sleep(1);
-    }
+    return e2e::WaitUntil(ready, static_cast<DWORD>(timeoutSeconds * 1000), 1);
 }
 
 // What one look at the other process found.
@@ -112,73 +109,22 @@ bool Settle(double timeoutSeconds, const std::function<Seen()>& look) {
     return done;
 }
 
-// Sends a message to a window of another process and waits for its answer,
-// which comes only when that process's thread takes messages again.
-bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* answer,
-         UINT timeoutMs = 120000) {
-    DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result) == 0)
-        return false;
-    if (answer != nullptr) *answer = static_cast<LRESULT>(result);
-    return true;
-}
-
 LRESULT TextLength(HWND window) {
     LRESULT length = -1;
     if (!Ask(window, WM_GETTEXTLENGTH, 0, 0, &length)) return -1;
     return length;
 }
 
-std::wstring WideText(HWND window) {
-    wchar_t text[2048] = {};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                        10000, &result);
-    return text;
-}
-
-bool SetText(HWND window, const char* text) {
-    return Ask(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), nullptr);
-}
-
-std::vector<std::wstring> ListLines(HWND list) {
-    std::vector<std::wstring> lines;
-    LRESULT count = 0;
-    if (!Ask(list, LB_GETCOUNT, 0, 0, &count)) return lines;
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t text[2048] = {};
-        DWORD_PTR length = 0;
-        SendMessageTimeoutW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_NORMAL, 10000,
-                            &length);
-        if (length < 2048)
-            SendMessageTimeoutW(list, LB_GETTEXT, static_cast<WPARAM>(i),
-                                reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &length);
-        lines.emplace_back(text);
-    }
-    return lines;
-}
-
-DWORD OwnerOf(HWND window) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process;
-}
-
-HWND FindTopWindow(DWORD process, const char* className, bool visibleOnly) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, className, nullptr)) != nullptr) {
-        if (OwnerOf(window) == process && (!visibleOnly || IsWindowVisible(window)))
-            return window;
-    }
-    return nullptr;
-}
-
 // A dialog of a process, visible or still being set up, with this caption
-// (any when null) and a control of this number.
+// (any when null) and a control of this number (0xFFFF: a message box's
+// text). The caption is read without asking the dialog's thread.
 HWND FindDialog(DWORD process, const char* caption, int item) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", caption)) != nullptr) {
-        if (OwnerOf(window) == process && GetDlgItem(window, item) != nullptr) return window;
+    for (HWND window : e2e::TopWindows(process, "#32770", false)) {
+        char text[256] = {};
+        GetWindowTextA(window, text, sizeof text);
+        if ((caption == nullptr || std::strcmp(text, caption) == 0) &&
+            GetDlgItem(window, item) != nullptr)
+            return window;
     }
     return nullptr;
 }
@@ -193,50 +139,23 @@ bool Painted(HWND window) {
     return GetUpdateRect(window, nullptr, FALSE) == FALSE;
 }
 
-// A message box of the process with this caption, or null.
-HWND FindMessageBox(DWORD process, const char* caption) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", caption)) != nullptr) {
-        if (OwnerOf(window) == process && GetDlgItem(window, 0xFFFF) != nullptr) return window;
-    }
-    return nullptr;
-}
-
 // Captions and texts of the dialogs a process shows, for the notes of a row
 // that timed out.
 std::string DialogsOf(DWORD process) {
-    std::string text;
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
-        if (OwnerOf(window) != process || !IsWindowVisible(window)) continue;
-        char caption[256] = {};
-        GetWindowTextA(window, caption, sizeof caption);
-        text += std::string(" [") + caption;
-        HWND message = GetDlgItem(window, 0xFFFF);
-        if (message != nullptr) {
-            char body[512] = {};
-            GetWindowTextA(message, body, sizeof body);
-            text += std::string(": ") + body;
-        }
-        text += "]";
-    }
-    return text.empty() ? std::string(" (no dialog open)") : text;
+    const std::string text = e2e::OpenDialogs(process);
+    return text.empty() ? std::string(" (no dialog open)") : " " + text;
 }
 
 std::string JournalFile(const std::string& name) {
     return DataFolder + "\\" + name;
 }
 
-std::string ProgramDatabase() {
-    return DataFolderPath() + "\\larkmoor.3db";
-}
-
 bool PlaceJournal(const std::string& file) {
-    return CopyFileA(JournalFile(file).c_str(), ProgramDatabase().c_str(), FALSE) != 0;
+    return CopyFileA(JournalFile(file).c_str(), e2e::DatabaseFile().c_str(), FALSE) != 0;
 }
 
-// One running program or baseline.
-class Process {
+// One running program or baseline, closed as a user closes it.
+class Process : public e2e::Larkmoor {
 public:
     ~Process() { Close(); }
 
@@ -245,13 +164,8 @@ public:
     bool Start(const std::string& exe, const std::string& arguments, const std::string& folder,
                const char* className, double* started) {
         className_ = className;
-        std::string command = "\"" + exe + "\"";
-        if (!arguments.empty()) command += " \"" + arguments + "\"";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
         *started = Now();
-        return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              folder.c_str(), &startup, &info_) != 0;
+        return Larkmoor::Start(folder, exe, arguments);
     }
 
     // Waits for the visible main window whose edit child answers; with
@@ -259,7 +173,8 @@ public:
     HWND WaitReady(bool wantText, double timeout = kStartTimeout) {
         main_ = nullptr;
         const bool ready = Until(timeout, [&] {
-            if (main_ == nullptr) main_ = FindTopWindow(Id(), className_, true);
+            const std::vector<HWND> windows = e2e::TopWindows(Id(), className_);
+            if (main_ == nullptr && !windows.empty()) main_ = windows[0];
             if (main_ == nullptr) return false;
             HWND edit = FindWindowExA(main_, nullptr, "Edit", nullptr);
             if (edit == nullptr) return false;
@@ -270,25 +185,20 @@ public:
     }
 
     void Close() {
-        if (info_.hProcess == nullptr) return;
-        HWND main = main_ != nullptr ? main_ : FindTopWindow(Id(), className_, false);
+        if (Handle() == nullptr) return;
+        const std::vector<HWND> windows = e2e::TopWindows(Id(), className_, false);
+        HWND main = main_ != nullptr ? main_ : windows.empty() ? nullptr : windows[0];
         if (main != nullptr) PostMessageA(main, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(info_.hProcess, 15000) != WAIT_OBJECT_0) {
-            TerminateProcess(info_.hProcess, 1);
-            WaitForSingleObject(info_.hProcess, 5000);
-        }
-        CloseHandle(info_.hProcess);
-        CloseHandle(info_.hThread);
-        info_ = {};
+        DWORD code = 0;
+        WaitExit(&code, 15000);
+        Kill();
         main_ = nullptr;
     }
 
-    DWORD Id() const { return info_.dwProcessId; }
-    HANDLE Handle() const { return info_.hProcess; }
+    DWORD Id() const { return ProcessId(); }
     HWND Main() const { return main_; }
 
 private:
-    PROCESS_INFORMATION info_ = {};
     const char* className_ = "";
     HWND main_ = nullptr;
 };
@@ -317,7 +227,7 @@ HWND WaitDialog(Process& process, const char* caption, int item,
 // Sends a menu command and waits until the Entries dialog it opens answers
 // (with a record shown, when wantRecord).
 HWND OpenEntries(Process& process, int command, bool wantRecord) {
-    PostMessageA(process.Main(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    e2e::PostCommand(process.Main(), command);
     return WaitDialog(process, nullptr, IDC_RECORD_NUMBER, [&](HWND dialog) {
         const LRESULT length = TextLength(GetDlgItem(dialog, IDC_RECORD_NUMBER));
         if (length < 0) return Seen::NotYet;
@@ -328,8 +238,7 @@ HWND OpenEntries(Process& process, int command, bool wantRecord) {
 // Closes a dialog with one of its buttons, or else its close box.
 void CloseDialog(HWND dialog, int button = IDC_ENTRIES_OK) {
     if (dialog == nullptr) return;
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    e2e::PostClick(dialog, button);
     if (Until(kPatience, [&] { return IsWindow(dialog) == FALSE; })) return;
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     Until(kStepTimeout, [&] { return IsWindow(dialog) == FALSE; });
@@ -377,7 +286,7 @@ bool StartDialogBaseline(Process& baseline, const std::string& arguments) {
 HWND TimeOpen(Process& process, int command, const std::string& key, const char* caption, int item,
               const std::function<Seen(HWND)>& look) {
     const double start = Now();
-    PostMessageA(process.Main(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    e2e::PostCommand(process.Main(), command);
     HWND dialog = WaitDialog(process, caption, item, look);
     const double seconds = Now() - start;
     if (dialog == nullptr) {
@@ -415,7 +324,6 @@ constexpr char kLongLineFile[] = "prompts-10mb.txt";
 constexpr char kLongLogFile[] = "log-1000000.txt";
 
 std::string DefaultPromptsFile() { return ProgramFolder + "\\larkmoorqtx.txt"; }
-std::string ProgramPromptsFile() { return DataFolderPath() + "\\larkmoorqtx.txt"; }
 
 std::size_t PromptsIn(const std::string& file) {
     const std::string bytes = ReadFileBytes(file);
@@ -456,7 +364,7 @@ void WriteLargeInputs() {
 void TimeStart(const std::string& key, const std::string& exe, const char* className,
                const std::string& prompts, bool record) {
     const bool larkmoor = !prompts.empty();
-    if (larkmoor) CopyFileA(prompts.c_str(), ProgramPromptsFile().c_str(), FALSE);
+    if (larkmoor) CopyFileA(prompts.c_str(), e2e::PromptsFile().c_str(), FALSE);
     Process process;
     double started = 0;
     if (!process.Start(exe, "", larkmoor ? ProgramFolder : BaselineFolder, className, &started) ||
@@ -524,7 +432,7 @@ void RunStartup() {
         for (int i = 0; i < kStarts; ++i) starts[(i + run + 2) % kStarts](run >= 0);
     }
     for (int run = -1; run < StartupRuns; ++run) fillList(run >= 0);
-    CopyFileA(DefaultPromptsFile().c_str(), ProgramPromptsFile().c_str(), FALSE);
+    CopyFileA(DefaultPromptsFile().c_str(), e2e::PromptsFile().c_str(), FALSE);
 }
 
 // ------------------------------------------------------------ browse, search
@@ -567,10 +475,10 @@ void CheckBrowse(HWND dialog, const Journal& journal, const std::string& name) {
     LRESULT selected = -1;
     Ask(list, LB_GETCURSEL, 0, 0, &selected);
     wchar_t first[2048] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first), SMTO_NORMAL, 10000,
-                        &length);
-    const bool shown = WideText(GetDlgItem(dialog, IDC_SUBJECT)) == first;
+    wchar_t subject[2048] = {};
+    Ask(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first), nullptr);
+    Ask(GetDlgItem(dialog, IDC_SUBJECT), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(subject), nullptr);
+    const bool shown = std::wcscmp(first, subject) == 0;
     Check(name, count == journal.entries && selected == 0 && shown,
           std::to_string(count) + " lines for " + std::to_string(journal.entries) +
               " entries, line " + std::to_string(selected) + " selected, its record shown: " +
@@ -578,9 +486,10 @@ void CheckBrowse(HWND dialog, const Journal& journal, const std::string& name) {
 }
 
 // Two lists must read the same, line for line.
-void CheckSameLines(const std::string& name, HWND ours, HWND theirs, const std::string& what) {
-    const auto a = ListLines(ours);
-    const auto b = ListLines(theirs);
+void CheckSameLines(const std::string& name, HWND ours, HWND theirs, int item,
+                    const std::string& what) {
+    const auto a = ListLines(ours, item);
+    const auto b = ListLines(theirs, item);
     std::size_t differ = a.size() == b.size() ? a.size() : 0;
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
         if (a[i] != b[i]) {
@@ -604,7 +513,7 @@ void CheckListOrder(Process& larkmoor, Process& baseline, const Journal& journal
     if (ours == nullptr || plain == nullptr)
         Check(name, false, "a dialog did not open");
     else
-        CheckSameLines(name, GetDlgItem(ours, IDC_SUBJECT_LIST), GetDlgItem(plain, IDC_SUBJECT_LIST),
+        CheckSameLines(name, ours, plain, IDC_SUBJECT_LIST,
                        "one LB_ADDSTRING a row gives");
     CloseDialog(ours);
     CloseDialog(plain);
@@ -621,12 +530,11 @@ void TimeSearch(Process& process, int open, const Journal& journal, const std::s
             Note(key, "the Search dialog did not open;" + DialogsOf(process.Id()));
             return;
         }
-        SetText(GetDlgItem(dialog, IDC_SEARCH_TEXT), journal.searchText.c_str());
+        e2e::SetField(dialog, IDC_SEARCH_TEXT, journal.searchText);
         HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
         LRESULT count = 0;
         const double start = Now();
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SEARCH_GO, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SEARCH_GO)));
+        e2e::PostClick(dialog, IDC_SEARCH_GO);
         const bool done = Settle(kStepTimeout, [&] {
             if (!Ask(list, LB_GETCOUNT, 0, 0, &count)) return Seen::NotYet;
             return count > 0 ? Seen::Done : Seen::Answered;
@@ -731,12 +639,11 @@ double TimeSave(Process& process, int open, bool wantRecord, const std::string& 
         CloseDialog(FindEntriesDialog(process.Id()));
         return -1;
     }
-    SetText(GetDlgItem(dialog, IDC_SUBJECT), subject.c_str());
-    SetText(GetDlgItem(dialog, IDC_ENTRY_TEXT), text.c_str());
+    e2e::SetField(dialog, IDC_SUBJECT, subject);
+    e2e::SetField(dialog, IDC_ENTRY_TEXT, text);
     HWND field = GetDlgItem(dialog, IDC_SUBJECT);
     const double start = Now();
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SAVE, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SAVE)));
+    e2e::PostClick(dialog, IDC_SAVE);
     const bool done = Settle(kStepTimeout, [&] {
         const LRESULT length = TextLength(field);
         return length == 0 ? Seen::Done : length > 0 ? Seen::Answered : Seen::NotYet;
@@ -817,18 +724,10 @@ void RunSave(const Journal& journal) {
     DeleteFileA(scratch.c_str());
     // The changes replaced records, they added none.
     if (inserted + updated > 0) {
-        sqlite3* db = nullptr;
-        char** table = nullptr;
-        int rows = 0;
-        int columns = 0;
-        sqlite3_open(ProgramDatabase().c_str(), &db);
-        sqlite3_get_table(db, "SELECT count(*) FROM dbtable WHERE length(dbentry) > 0;", &table,
-                          &rows, &columns, nullptr);
         const int wanted = journal.entries + inserted;
-        const bool counted = rows == 1 && table != nullptr && table[1] != nullptr &&
-                             std::atoi(table[1]) == wanted;
-        sqlite3_free_table(table);
-        sqlite3_close(db);
+        SideDb db(e2e::DatabaseFile(), true);
+        const bool counted = db.Value("SELECT count(*) FROM dbtable WHERE length(dbentry) > 0;") ==
+                             std::to_string(wanted);
         Check("save-" + size, counted,
               "the journal holds " + std::to_string(wanted) + " records after " +
  std::to_string(inserted) + " new entries and " + std::to_string(updated) + " changes");
@@ -842,18 +741,16 @@ void RunSave(const Journal& journal) {
 double TimeNotice(Process& process, int command, std::string* text = nullptr) {
     HWND box = nullptr;
     const double start = Now();
-    PostMessageA(process.Main(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    e2e::PostCommand(process.Main(), command);
     const bool done = Settle(kStepTimeout, [&] {
-        box = FindMessageBox(process.Id(), "Notice");
+        box = FindDialog(process.Id(), "Notice", 0xFFFF);
         if (box != nullptr && TextLength(box) >= 0) return Seen::Done;
         return TextLength(process.Main()) >= 0 ? Seen::Answered : Seen::NotYet;
     });
     const double seconds = Now() - start;
     if (!done) return -1;
-    char message[256] = {};
-    GetWindowTextA(GetDlgItem(box, 0xFFFF), message, sizeof message);
-    if (text != nullptr) *text = message;
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (text != nullptr) *text = e2e::MessageBoxText(box);
+    e2e::PostClick(box, IDOK);
     Until(kStepTimeout, [&] { return IsWindow(box) == FALSE; });
     return seconds;
 }
@@ -891,9 +788,9 @@ void RunCompact() {
         }
         Sample("compact.10000.larkmoor", seconds);
         if (run == 0)
-            Check("compact-10000", sizeOf(ProgramDatabase()) < sizeOf(half),
+            Check("compact-10000", sizeOf(e2e::DatabaseFile()) < sizeOf(half),
                   "file " + std::to_string(sizeOf(half)) + " bytes before, " +
-                      std::to_string(sizeOf(ProgramDatabase())) + " after");
+                      std::to_string(sizeOf(e2e::DatabaseFile())) + " after");
         const double notice = TimeNotice(baseline, kShowNotice);
         if (notice >= 0) Sample("compact.notice", notice);
         CopyFileA(half.c_str(), scratch.c_str(), FALSE);
@@ -925,7 +822,7 @@ void RunPrompts() {
         const std::string bytes = ReadFileBytes(file);
         const LRESULT length = static_cast<LRESULT>(ToEditText(bytes.data(), bytes.size()).size());
         const std::size_t count = CountPrompts(bytes.data(), bytes.size());
-        CopyFileA(file.c_str(), ProgramPromptsFile().c_str(), FALSE);
+        CopyFileA(file.c_str(), e2e::PromptsFile().c_str(), FALSE);
         Process larkmoor;
         Process bare;
         if (!StartLarkmoor(larkmoor) || !StartDialogBaseline(bare, BaselineArguments("", "", file, ""))) {
@@ -949,10 +846,10 @@ void RunPrompts() {
                         IDCANCEL);
         }
         larkmoor.Close();
-        if (ReadFileBytes(ProgramPromptsFile()) != bytes)
+        if (ReadFileBytes(e2e::PromptsFile()) != bytes)
             Check(key, false, "the prompts file changed although every edit was cancelled");
     }
-    CopyFileA(DefaultPromptsFile().c_str(), ProgramPromptsFile().c_str(), FALSE);
+    CopyFileA(DefaultPromptsFile().c_str(), e2e::PromptsFile().c_str(), FALSE);
 }
 
 // View Program Log with a log of 1,000,000 lines: from the command to the
@@ -960,7 +857,7 @@ void RunPrompts() {
 // same list alone.
 void RunLog() {
     NoteLoad("log");
-    const std::string log = DataFolderPath() + "\\larkmoorlog.txt";
+    const std::string log = e2e::LogFile();
     CopyFileA(JournalFile(kLongLogFile).c_str(), log.c_str(), FALSE);
     Process larkmoor;
     Process bare;
@@ -976,8 +873,7 @@ void RunLog() {
         HWND theirs =
             TimeOpen(bare, kViewLog, "log.1000000.bare", kLogCaption, IDC_LOG_LIST, shown);
         if (run == 0 && ours != nullptr && theirs != nullptr)
-            CheckSameLines("log-1000000", GetDlgItem(ours, IDC_LOG_LIST),
-                           GetDlgItem(theirs, IDC_LOG_LIST), "the log's newest lines");
+            CheckSameLines("log-1000000", ours, theirs, IDC_LOG_LIST, "the log's newest lines");
         CloseDialog(ours, IDOK);
         CloseDialog(theirs, IDOK);
     }

@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 
 #include "journal/codepage.h"
-#include "resource.h"
 
 namespace e2e {
 
@@ -21,7 +20,6 @@ const char kErrorCaption[] = "An unexpected error has occurred!";
 
 namespace {
 
-constexpr DWORD kAnswerMs = 120000;
 constexpr char kEndMarker[] = "END-OF-SHELL-OUTPUT";
 
 std::string Narrow(const std::wstring& wide) {
@@ -50,26 +48,6 @@ std::string ClassOf(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
     return name;
-}
-
-// The visible top-level windows of a process with this class (and caption).
-std::vector<HWND> TopWindows(DWORD processId, const char* className) {
-    struct Context {
-        DWORD processId;
-        const char* className;
-        std::vector<HWND> found;
-    } context = {processId, className, {}};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* c = reinterpret_cast<Context*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == c->processId && IsWindowVisible(window) && ClassOf(window) == c->className)
-                c->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&context));
-    return context.found;
 }
 
 std::string TempFile(const char* name) {
@@ -104,13 +82,21 @@ std::string SettingsFile() { return DataFile("larkmoor.cfg"); }
 std::string LogFile() { return DataFile("larkmoorlog.txt"); }
 std::string PromptsFile() { return DataFile("larkmoorqtx.txt"); }
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* answer,
+         DWORD timeoutMs) {
     DWORD_PTR result = 0;
-    if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerMs, &result) == 0 &&
-        IsWindow(window))
+    if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result) == 0)
+        return false;
+    if (answer != nullptr) *answer = static_cast<LRESULT>(result);
+    return true;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (!Ask(window, message, wParam, lParam, &result) && IsWindow(window))
         ADD_FAILURE() << "message " << message << " to a " << ClassOf(window)
                       << " of the program got no answer in " << kAnswerMs / 1000 << " s";
-    return static_cast<LRESULT>(result);
+    return result;
 }
 
 std::string TextOf(HWND window) {
@@ -231,6 +217,27 @@ void EndChildren(DWORD parentId) {
     }
 }
 
+std::vector<HWND> TopWindows(DWORD processId, const char* className, bool visibleOnly) {
+    struct Context {
+        DWORD processId;
+        const char* className;
+        bool visibleOnly;
+        std::vector<HWND> found;
+    } context = {processId, className, visibleOnly, {}};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* c = reinterpret_cast<Context*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == c->processId && (!c->visibleOnly || IsWindowVisible(window)) &&
+                ClassOf(window) == c->className)
+                c->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&context));
+    return context.found;
+}
+
 std::vector<DialogWindow> ProcessDialogs(DWORD processId) {
     std::vector<DialogWindow> dialogs;
     for (HWND window : TopWindows(processId, "#32770")) dialogs.push_back({window, TextOf(window)});
@@ -241,7 +248,8 @@ Larkmoor::~Larkmoor() {
     Kill();
 }
 
-bool Larkmoor::Start(const std::string& workingFolder, const std::string& program) {
+bool Larkmoor::Start(const std::string& workingFolder, const std::string& program,
+                     const std::string& arguments) {
     WCHAR programFolder[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, programFolder, MAX_PATH);
     PathRemoveFileSpecW(programFolder);
@@ -250,6 +258,7 @@ bool Larkmoor::Start(const std::string& workingFolder, const std::string& progra
     const std::u16string folder = workingFolder.empty() ? built : Utf16FromUtf8(workingFolder);
     std::u16string command =
         u"\"" + (program.empty() ? built + u"\\larkmoor.exe" : Utf16FromUtf8(program)) + u"\"";
+    if (!arguments.empty()) command += u" \"" + Utf16FromUtf8(arguments) + u"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     return CreateProcessW(nullptr, reinterpret_cast<WCHAR*>(&command[0]), nullptr, nullptr, FALSE,
@@ -326,9 +335,9 @@ bool Answer(Larkmoor& program, const std::string& caption, const std::string& te
     return shown != "(no box)";
 }
 
-std::string OpenDialogs(Larkmoor& program) {
+std::string OpenDialogs(DWORD processId) {
     std::string captions;
-    for (const DialogWindow& dialog : ProcessDialogs(program.ProcessId()))
+    for (const DialogWindow& dialog : ProcessDialogs(processId))
         captions += "[" + dialog.caption + ": " + MessageBoxText(dialog.window) + "] ";
     return captions;
 }
@@ -368,9 +377,9 @@ void CloseEntries(HWND dialog) {
     EXPECT_TRUE(WaitGone(dialog));
 }
 
-std::vector<std::string> ListLines(HWND dialog) {
+std::vector<std::string> ListLines(HWND dialog, int id) {
     // List box texts must be read wide across processes.
-    HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
+    HWND list = GetDlgItem(dialog, id);
     std::vector<std::string> lines;
     const LRESULT count = Send(list, LB_GETCOUNT);
     for (LRESULT i = 0; i < count; ++i) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "resource.h"
 #include "support/files.h"
 #include "support/oracles.h"
 #include "support/side_db.h"
@@ -26,14 +27,17 @@ namespace e2e {
 // Deadlines, generous: a loaded machine may be many times slower than usual.
 constexpr DWORD kWaitMs = 30000;
 constexpr DWORD kStartMs = 60000;
+constexpr DWORD kAnswerMs = 120000;
 
-// Waits until ready() holds; false after the deadline.
+// Waits until ready() holds, looking again every pollMs (a timed wait asks
+// for a fine interval, so that the time seen is the time the state came);
+// false after the deadline.
 template <typename Ready>
-bool WaitUntil(Ready ready, DWORD timeoutMs = kWaitMs) {
+bool WaitUntil(Ready ready, DWORD timeoutMs = kWaitMs, DWORD pollMs = 20) {
     const DWORD start = GetTickCount();
     while (!ready()) {
         if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(20);
+        Sleep(pollMs);
     }
     return true;
 }
@@ -49,9 +53,13 @@ std::string PromptsFile();
 
 // --- Reading and driving another process's windows ------------------------------
 
-// Sends a message to a window of the program and waits for its answer for as
-// long as a loaded machine may need; fails the test when none comes from a
-// window that still exists.
+// Sends a message to a window of another process and waits for its answer,
+// which comes only when that process's thread takes messages again; false
+// when none came in time or the window is gone.
+bool Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* answer,
+         DWORD timeoutMs = kAnswerMs);
+// The same for as long as a loaded machine may need; fails the test when no
+// answer comes from a window that still exists.
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // A window's whole text (read wide, in the code page of this process).
 std::string TextOf(HWND window);
@@ -90,6 +98,10 @@ std::vector<PROCESSENTRY32> ChildProcesses(DWORD parentId);
 bool WaitForChild(DWORD parentId, const char* exeName, DWORD timeoutMs = kWaitMs);
 void EndChildren(DWORD parentId);
 
+// The top-level windows of a process with this class (the visible ones only,
+// or all).
+std::vector<HWND> TopWindows(DWORD processId, const char* className, bool visibleOnly = true);
+
 // Top-level dialog windows (class #32770) of a process, with their captions.
 struct DialogWindow {
     HWND window;
@@ -104,8 +116,10 @@ public:
     // Starts the program (the built larkmoor.exe when empty) with
     // workingFolder as its current folder (the program folder when empty);
     // both paths in UTF-8.
+    // arguments: one, quoted, when not empty.
     bool Start(const std::string& workingFolder = std::string(),
-               const std::string& program = std::string());
+               const std::string& program = std::string(),
+               const std::string& arguments = std::string());
     // The visible main window of this process, or null after the timeout.
     HWND WaitMainWindow(DWORD timeoutMs = kStartMs);
     // A visible dialog of this process with exactly this caption, or null.
@@ -114,6 +128,7 @@ public:
     bool WaitExit(DWORD* exitCode, DWORD timeoutMs = kStartMs);
     void Kill();
     DWORD ProcessId() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
 
 private:
     PROCESS_INFORMATION info_ = {};
@@ -129,8 +144,9 @@ std::string AnswerBox(Larkmoor& program, const std::string& caption, int button 
 // The same, checking the text; false when no such box came.
 bool Answer(Larkmoor& program, const std::string& caption, const std::string& text,
             int button = IDOK, DWORD timeoutMs = kWaitMs);
-// The captions and texts of the dialogs the program shows, for messages.
-std::string OpenDialogs(Larkmoor& program);
+// The captions and texts of the dialogs a process shows, for messages.
+std::string OpenDialogs(DWORD processId);
+inline std::string OpenDialogs(Larkmoor& program) { return OpenDialogs(program.ProcessId()); }
 // Types the password into the login and presses OK; true when the login
 // accepted it, false after answering "Incorrect password!".
 bool TryPassword(Larkmoor& program, HWND login, const std::string& password);
@@ -143,8 +159,8 @@ void ExitAnswering(Larkmoor& program, HWND window, int errorBoxes = 0);
 
 HWND OpenEntries(Larkmoor& program, HWND window, int command);
 void CloseEntries(HWND dialog);
-// The subject list's lines.
-std::vector<std::string> ListLines(HWND dialog);
+// The lines of a list of the dialog (the subject list unless named).
+std::vector<std::string> ListLines(HWND dialog, int id = IDC_SUBJECT_LIST);
 bool WaitLineCount(HWND dialog, std::size_t count);
 bool WaitFieldText(HWND dialog, int id, const std::string& text);
 // Types a subject and text and presses Save.
