@@ -19,17 +19,17 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_ids.h"
+#include "bench/baseline_window.h"
 #include "journal/journal_store.h"
 #include "journal/text.h"
 #include "log/log_file.h"
 #include "prompts/prompt_file.h"
 #include "resource.h"
+#include "support/files.h"
 
 namespace {
 
 HINSTANCE ProgramInstance;
-HWND TextView;
 HWND PromptList;
 
 // The subjects in the order the program's listing statement gives them;
@@ -68,17 +68,6 @@ std::vector<const char*> InListOrder(std::vector<const char*> order) {
     return order;
 }
 
-std::string FileBytes(const std::string& path) {
-    std::string bytes;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        char chunk[65536];
-        std::size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
-        std::fclose(file);
-    }
-    return bytes;
-}
-
 void ReadPromptsFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return;
@@ -86,7 +75,7 @@ void ReadPromptsFile(const std::string& path) {
         file, LineEnds::Raw,
         [](const char* prompt, void*) { PromptLines.emplace_back(prompt); }, nullptr);
     std::fclose(file);
-    const std::string bytes = FileBytes(path);
+    const std::string bytes = ReadFileBytes(path);
     const std::string text = ToEditText(bytes.data(), bytes.size());
     EditText.resize(text.size());
     EditText.resize(static_cast<std::size_t>(MultiByteToWideChar(
@@ -261,23 +250,14 @@ LRESULT OnCommand(HWND window, int command) {
     return 0;
 }
 
-LRESULT CALLBACK BaselineWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_SIZE: {
-        RECT client;
-        GetClientRect(window, &client);
-        SetWindowPos(TextView, HWND_TOP, 0, 0, client.right, client.bottom, SWP_SHOWWINDOW);
-        return 0;
-    }
     case WM_COMMAND:
         return OnCommand(window, LOWORD(wParam));
     case WM_COPYDATA:
         return RunStatement(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return BaselineWndProc(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -307,30 +287,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     }
     if (!parts[2].empty()) ReadPromptsFile(parts[2]);
     if (!parts[3].empty()) ReadLog(parts[3]);
-
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = BaselineWndProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    windowClass.lpszClassName = kBaselineListClass;
-    if (RegisterClassA(&windowClass) == 0) return 1;
-    HWND window = CreateWindowExA(0, kBaselineListClass, "Baseline list", WS_OVERLAPPEDWINDOW, 60,
-                                  50, 480, 360, nullptr, nullptr, instance, nullptr);
-    if (window == nullptr) return 1;
-    RECT client;
-    GetClientRect(window, &client);
-    TextView = CreateWindowExA(0, "edit", nullptr,
-                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_READONLY | ES_MULTILINE, 0, 0,
-                               client.right, client.bottom, window, nullptr, instance, nullptr);
-    ShowWindow(window, SW_SHOW);
-    SetWindowTextA(TextView, kBaselineLine);
-    UpdateWindow(window);
-
-    MSG message = {};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
+    return RunBaselineWindow(instance, kBaselineListClass, "Baseline list", 60, 50, ListWndProc);
 }

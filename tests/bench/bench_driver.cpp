@@ -224,15 +224,19 @@ HWND WaitDialog(Process& process, const char* caption, int item,
     return done ? dialog : nullptr;
 }
 
-// Sends a menu command and waits until the Entries dialog it opens answers
-// (with a record shown, when wantRecord).
+// An Entries dialog is done once it answers (with a record shown, when
+// wantRecord).
+Seen RecordShown(HWND dialog, bool wantRecord = true) {
+    const LRESULT length = TextLength(GetDlgItem(dialog, IDC_RECORD_NUMBER));
+    if (length < 0) return Seen::NotYet;
+    return length > 0 || !wantRecord ? Seen::Done : Seen::Answered;
+}
+
+// Sends a menu command and waits until the Entries dialog it opens is done.
 HWND OpenEntries(Process& process, int command, bool wantRecord) {
     e2e::PostCommand(process.Main(), command);
-    return WaitDialog(process, nullptr, IDC_RECORD_NUMBER, [&](HWND dialog) {
-        const LRESULT length = TextLength(GetDlgItem(dialog, IDC_RECORD_NUMBER));
-        if (length < 0) return Seen::NotYet;
-        return length > 0 || !wantRecord ? Seen::Done : Seen::Answered;
-    });
+    return WaitDialog(process, nullptr, IDC_RECORD_NUMBER,
+                      [&](HWND dialog) { return RecordShown(dialog, wantRecord); });
 }
 
 // Closes a dialog with one of its buttons, or else its close box.
@@ -456,16 +460,11 @@ bool ReadJournal(int entries, Journal* journal) {
     return PathExists(JournalFile(journal->file));
 }
 
-Seen RecordShown(HWND dialog) {
-    const LRESULT length = TextLength(GetDlgItem(dialog, IDC_RECORD_NUMBER));
-    if (length < 0) return Seen::NotYet;
-    return length > 0 ? Seen::Done : Seen::Answered;
-}
-
 // Times Browse: from the command to the Entries dialog answering with the
 // first record's number in its field. Returns the open dialog, or null.
 HWND TimeBrowse(Process& process, int command, const std::string& key) {
-    return TimeOpen(process, command, key, nullptr, IDC_RECORD_NUMBER, RecordShown);
+    return TimeOpen(process, command, key, nullptr, IDC_RECORD_NUMBER,
+                    [](HWND dialog) { return RecordShown(dialog); });
 }
 
 void CheckBrowse(HWND dialog, const Journal& journal, const std::string& name) {

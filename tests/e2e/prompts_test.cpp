@@ -26,14 +26,6 @@ protected:
     }
 };
 
-std::vector<std::string> CrLfLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(bytes.substr(start, end - start));
-    return lines;
-}
-
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
@@ -55,7 +47,7 @@ HWND OpenEditor(Larkmoor& program, HWND window, DWORD timeoutMs = kWaitMs) {
 
 TEST_F(PromptsTest, FirstStartCopiesDefaultFileAndF4ShowsAnotherPrompt) {
     const std::string defaults = ReadFileBytes(ProgramFolderPath() + "\\larkmoorqtx.txt");
-    const std::vector<std::string> lines = CrLfLines(defaults);
+    const std::vector<std::string> lines = oracle::LinesOf(defaults, "\r\n");
     ASSERT_GE(lines.size(), 300u);
     RemoveDataFolder();  // a true first start: no data folder at all
     Larkmoor program;

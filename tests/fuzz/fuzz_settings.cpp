@@ -84,18 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(file);
     Check(StoredPassword[kTextSize - 1] == '\0', "password terminated within its buffer");
     const Record first = Take();
-
-    char* written = nullptr;
-    std::size_t writtenSize = 0;
-    std::FILE* out = open_memstream(&written, &writtenSize);
-    Check(WriteSettingsTo(out), "record written");
-    std::fclose(out);
-
-    ApplyDefaultSettings();
-    std::FILE* in = fmemopen(written, writtenSize, "rb");
-    ReadSettingsFrom(in);
-    std::fclose(in);
-    std::free(written);
+    WriteAndReadBack();
     const Record second = Take();
     Check(std::memcmp(first.numbers, second.numbers, sizeof first.numbers) == 0,
           "numbers read back unchanged");

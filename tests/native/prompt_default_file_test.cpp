@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "prompts/prompt_file.h"
+#include "support/oracles.h"
 #include "support/prompt_file_cases.h"
 #include "support/streams.h"
 
@@ -15,16 +16,6 @@ namespace {
 
 std::string ReadDefaultFile() {
     return FileBytes(LARKMOOR_DATA_DIR "/larkmoorqtx.txt");
-}
-
-// The lines of a file whose every line ends in CR LF.
-std::vector<std::string> CrLfLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(bytes.substr(start, end - start));
-    EXPECT_EQ(start, bytes.size()) << "text after the last CR LF";
-    return lines;
 }
 
 // Lower case letters and digits only, so that prompts differing only in
@@ -41,7 +32,7 @@ std::string Normalised(const std::string& line) {
 TEST(DefaultPromptsFile, HoldsAtLeast300DistinctUsablePrompts) {
     const std::string bytes = ReadDefaultFile();
     ASSERT_FALSE(bytes.empty()) << LARKMOOR_DATA_DIR "/larkmoorqtx.txt";
-    const std::vector<std::string> lines = CrLfLines(bytes);
+    const std::vector<std::string> lines = oracle::LinesOf(bytes, "\r\n");
     EXPECT_GE(lines.size(), 300u);
 
     std::set<std::string> seen;
@@ -66,6 +57,6 @@ TEST(DefaultPromptsFile, ReadsAsOnePromptPerLine) {
     ASSERT_NE(file, nullptr);
     const std::vector<std::string> prompts = PromptsFrom(file, LineEnds::Raw);
     std::fclose(file);
-    EXPECT_EQ(prompts, CrLfLines(bytes));
+    EXPECT_EQ(prompts, oracle::LinesOf(bytes, "\r\n"));
     EXPECT_EQ(CountPrompts(bytes.data(), bytes.size()), prompts.size());
 }

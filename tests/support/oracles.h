@@ -55,13 +55,14 @@ inline std::string SettingsFile(int left, int top, int width, int height, int st
     return text + Scrambled(password) + "\n";
 }
 
-// The lines of a file without their line feeds; a last line without one is
-// marked, so that a cut line never passes for a whole one.
-inline std::vector<std::string> LinesOf(const std::string& bytes) {
+// The lines of a file without their line ends (line feeds unless named); a
+// last line without one is marked, so that a cut line never passes for a
+// whole one.
+inline std::vector<std::string> LinesOf(const std::string& bytes, const std::string& end = "\n") {
     std::vector<std::string> lines;
     std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(bytes.substr(start, end - start));
+    for (std::size_t at; (at = bytes.find(end, start)) != std::string::npos; start = at + end.size())
+        lines.push_back(bytes.substr(start, at - start));
     if (start < bytes.size()) lines.push_back(bytes.substr(start) + "(no line feed)");
     return lines;
 }
