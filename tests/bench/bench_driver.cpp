@@ -285,6 +285,15 @@ bool StartDialogBaseline(Process& baseline, const std::string& arguments) {
            baseline.WaitReady(true, kStepTimeout) != nullptr;
 }
 
+// Starts the program and the dialog baseline with these arguments; notes
+// the row's failure when either does not start.
+bool StartBoth(Process& larkmoor, Process& baseline, const std::string& arguments,
+               const std::string& key) {
+    if (StartLarkmoor(larkmoor) && StartDialogBaseline(baseline, arguments)) return true;
+    Note(key, "the program or its baseline did not start");
+    return false;
+}
+
 // Times a command that opens a dialog: from posting it to look() finding the
 // dialog done. Returns the open dialog, or null.
 HWND TimeOpen(Process& process, int command, const std::string& key, const char* caption, int item,
@@ -661,11 +670,9 @@ void RunSave(const Journal& journal) {
     PlaceJournal(journal.file);
     Process larkmoor;
     Process baseline;
-    if (!StartLarkmoor(larkmoor) ||
-        !StartDialogBaseline(baseline, BaselineArguments(JournalFile(journal.file), "", "", ""))) {
-        Note("save.insert." + size + ".larkmoor", "the program or its baseline did not start");
+    if (!StartBoth(larkmoor, baseline, BaselineArguments(JournalFile(journal.file), "", "", ""),
+                   "save.insert." + size + ".larkmoor"))
         return;
-    }
     const std::string scratch = DataFolderPath() + "\\bench-scratch.3db";
     CopyFileA(JournalFile(journal.file).c_str(), scratch.c_str(), FALSE);
     // SQLite alone: the same insert and update statements, one open each,
@@ -764,10 +771,8 @@ void RunCompact() {
     PlaceJournal("journal-10000-half.3db");
     Process larkmoor;
     Process baseline;
-    if (!StartLarkmoor(larkmoor) || !StartDialogBaseline(baseline, BaselineArguments("", "", "", ""))) {
-        Note("compact.10000.larkmoor", "the program or its baseline did not start");
+    if (!StartBoth(larkmoor, baseline, BaselineArguments("", "", "", ""), "compact.10000.larkmoor"))
         return;
-    }
     const auto sizeOf = [](const std::string& path) {
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
@@ -824,10 +829,8 @@ void RunPrompts() {
         CopyFileA(file.c_str(), e2e::PromptsFile().c_str(), FALSE);
         Process larkmoor;
         Process bare;
-        if (!StartLarkmoor(larkmoor) || !StartDialogBaseline(bare, BaselineArguments("", "", file, ""))) {
-            Note(key + ".larkmoor", "the program or its baseline did not start");
+        if (!StartBoth(larkmoor, bare, BaselineArguments("", "", file, ""), key + ".larkmoor"))
             continue;
-        }
         const auto shown = ShowsControl(IDC_PROMPTS_TEXT, WM_GETTEXTLENGTH, length);
         const int runs = bytes.size() > 1000000 ? Runs100k : Runs;
         for (int run = 0; run < runs; ++run) {
@@ -861,10 +864,8 @@ void RunLog() {
     Process larkmoor;
     Process bare;
     // The baseline reads the log once the program has added its line.
-    if (!StartLarkmoor(larkmoor) || !StartDialogBaseline(bare, BaselineArguments("", "", "", log))) {
-        Note("log.1000000.larkmoor", "the program or its baseline did not start");
+    if (!StartBoth(larkmoor, bare, BaselineArguments("", "", "", log), "log.1000000.larkmoor"))
         return;
-    }
     const auto shown = ShowsControl(IDC_LOG_LIST, LB_GETCOUNT, kShownLogLines + 1);
     for (int run = 0; run < Runs; ++run) {
         HWND ours = TimeOpen(larkmoor, IDM_VIEW_LOG, "log.1000000.larkmoor", kLogCaption,

@@ -195,9 +195,7 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
     CloseEntries(dialog);
 
     ChangePassword(window, "granite", "пароль", "Your password has been changed.");
-    PostCommand(window, IDM_LOGOUT);
-    ASSERT_TRUE(Answer(program_, "Notice", "You have logged out."));
-    HWND login = program_.WaitDialog("Larkmoor Login");
+    HWND login = LogOut(program_, window);
     ASSERT_NE(login, nullptr);
     // What a lossy conversion of the password would have stored.
     Type(login, IDC_PASSWORD, "??????");

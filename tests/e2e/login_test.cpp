@@ -20,20 +20,12 @@ int CountOf(const std::vector<std::string>& events, const std::string& event) {
     return static_cast<int>(std::count(events.begin(), events.end(), event));
 }
 
-// Logs out through the command and gives the login that follows.
-HWND LogOut(Larkmoor& program, HWND window) {
-    PostCommand(window, IDM_LOGOUT);
-    EXPECT_TRUE(Answer(program, "Notice", "You have logged out."));
-    return program.WaitDialog("Larkmoor Login");
-}
-
 }  // namespace
 
 TEST_F(LoginTest, AutomaticLoginOffAsksForThePasswordAndLogsEachNearMiss) {
     QuietSettings(0);
     Larkmoor program;
-    ASSERT_TRUE(program.Start());
-    HWND login = program.WaitDialog("Larkmoor Login");
+    HWND login = StartAtLogin(program);
     ASSERT_NE(login, nullptr);
     // The main window waits, hidden, behind the login.
     EXPECT_EQ(program.WaitMainWindow(300), nullptr);
@@ -60,8 +52,7 @@ TEST_F(LoginTest, PasswordsOf779And780Bytes) {
     longest.resize(779);
     WriteSettingsFile(50, 40, 360, 260, 0, 1, 0, longest);
     Larkmoor program;
-    ASSERT_TRUE(program.Start());
-    HWND login = program.WaitDialog("Larkmoor Login");
+    HWND login = StartAtLogin(program);
     ASSERT_NE(login, nullptr);
     // One byte short, one byte different, and 780 bytes whose first 779 are
     // not the password: refused. All 779 bytes: in.
@@ -125,8 +116,7 @@ TEST_F(LoginTest, CommandsSentToTheMainWindowWhileTheLoginWaitsDoNothing) {
     for (bool afterLogout : {false, true}) {
         SCOPED_TRACE(afterLogout ? "after a logout" : "at start-up");
         Larkmoor program;
-        ASSERT_TRUE(program.Start());
-        HWND login = program.WaitDialog("Larkmoor Login");
+        HWND login = StartAtLogin(program);
         ASSERT_NE(login, nullptr);
         HWND window = FindWindowA("larkmoorclass", nullptr);
         ASSERT_NE(window, nullptr);
@@ -242,8 +232,7 @@ TEST_F(LoginTest, UntickingTheLogStopsLaterLinesAndTickingItWritesAtOnce) {
     EXPECT_EQ(LogEvents(), disabled);
 
     Larkmoor again;
-    ASSERT_TRUE(again.Start());
-    login = again.WaitDialog("Larkmoor Login");
+    login = StartAtLogin(again);
     ASSERT_NE(login, nullptr);
     EXPECT_TRUE(TryPassword(again, login, "granite"));
     window = again.WaitMainWindow();

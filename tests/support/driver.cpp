@@ -317,6 +317,16 @@ HWND StartQuiet(Larkmoor& program, const std::string& workingFolder) {
     return program.WaitMainWindow();
 }
 
+HWND StartAtLogin(Larkmoor& program) {
+    return program.Start() ? program.WaitDialog("Larkmoor Login") : nullptr;
+}
+
+HWND LogOut(Larkmoor& program, HWND window) {
+    PostCommand(window, IDM_LOGOUT);
+    EXPECT_TRUE(Answer(program, "Notice", "You have logged out."));
+    return program.WaitDialog("Larkmoor Login");
+}
+
 std::string AnswerBox(Larkmoor& program, const std::string& caption, int button,
                       DWORD timeoutMs) {
     HWND box = program.WaitDialog(caption, timeoutMs);

@@ -136,6 +136,12 @@ private:
 
 // Starts the program and waits for its main window (no login expected).
 HWND StartQuiet(Larkmoor& program, const std::string& workingFolder = std::string());
+// Starts the program and waits for its login; null when it does not start or
+// no login comes.
+HWND StartAtLogin(Larkmoor& program);
+// Logs out through the command, answers the notice and gives the login that
+// follows.
+HWND LogOut(Larkmoor& program, HWND window);
 // Waits for a box with this caption, presses the button, waits until it has
 // gone and gives its text in UTF-8 ("(no box)" when none came). Every box
 // answered here is recorded for the help file's check.

@@ -174,6 +174,57 @@ void PumpMessages() {
     }
 }
 
+namespace {
+
+ModalScript* Script = nullptr;
+
+BOOL CALLBACK FindScriptDialog(HWND window, LPARAM) {
+    if (IsDialogClass(window) && IsOwnDialog(window) && IsWindowVisible(window)) {
+        Script->dialog = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK PlayStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (Script->dialog == nullptr) EnumThreadWindows(GetCurrentThreadId(), FindScriptDialog, 0);
+    if (Script->dialog == nullptr || !IsWindow(Script->dialog)) return;
+    if (Script->next < Script->steps.size())
+        Script->steps[Script->next++](Script->dialog);
+    else if (Script->next++ == Script->steps.size())
+        EndDialog(Script->dialog, kForcedEnd);
+}
+
+LRESULT CALLBACK WatchCommands(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && Script != nullptr && message->hwnd == Script->dialog &&
+        message->message == WM_COMMAND)
+        Script->commands.push_back(message->wParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+bool ModalScript::Saw(WPARAM command) const {
+    for (WPARAM seen : commands)
+        if (seen == command) return true;
+    return false;
+}
+
+INT_PTR RunModal(int templateId, DLGPROC procedure, ModalScript& script, HWND owner) {
+    Script = &script;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchCommands, nullptr, GetCurrentThreadId());
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, PlayStep);
+    const DWORD start = GetTickCount();
+    const INT_PTR result =
+        DialogBoxParamA(Instance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
+    script.elapsed = GetTickCount() - start;
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(hook);
+    Script = nullptr;
+    return result;
+}
+
 HWND CreateTestMainWindow() {
     MainWindow = nullptr;
     HWND window = CreateWindowExA(0, kMainClassName, kMainWindowTitle, WS_OVERLAPPEDWINDOW,

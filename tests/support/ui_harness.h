@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,22 @@ HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner = nullptr);
 void Click(HWND dialog, int id);
 // Processes every waiting message of this thread.
 void PumpMessages();
+
+// Runs a dialog modally, as the program does, while a thread timer plays a
+// script against it from inside the dialog's own modal loop: step i runs at
+// about (i + 1) * 100 ms once the dialog shows. A dialog still open after the
+// last step is ended with the result kForcedEnd, so a test can never hang.
+// Gives the dialog's result.
+constexpr INT_PTR kForcedEnd = 99;
+struct ModalScript {
+    std::vector<std::function<void(HWND)>> steps;
+    std::size_t next = 0;
+    HWND dialog = nullptr;
+    std::vector<WPARAM> commands;  // WM_COMMAND parameters sent to the dialog
+    DWORD elapsed = 0;             // how long the dialog stayed open, in milliseconds
+    bool Saw(WPARAM command) const;
+};
+INT_PTR RunModal(int templateId, DLGPROC procedure, ModalScript& script, HWND owner = nullptr);
 
 // Creates the main window of the real class, running the whole creation.
 HWND CreateTestMainWindow();

@@ -297,35 +297,13 @@ TEST_F(PromptsTest, FailedReplaceLeavesTheOldFileAndNoNewFile) {
     RemoveTree(PromptsPath);
 }
 
-namespace {
-
-bool StillOpenAfterTimeout = false;
-
-// Ends an editing dialog that is still open after the timeout, so that a
-// failing test cannot hang the run.
-void CALLBACK EndStuckDialog(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = FindWindowA("#32770", "Larkmoor: Edit Brainstorm Prompts");
-    if (dialog == nullptr) return;
-    StillOpenAfterTimeout = true;
-    EndDialog(dialog, 0);
-}
-
-// Runs the dialog modally, as the menu command does; returns once it ends.
-void RunModal(HWND owner) {
-    StillOpenAfterTimeout = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 60000, EndStuckDialog);
-    DialogBoxParamA(Instance, MAKEINTRESOURCEA(IDD_EDIT_PROMPTS), owner, EditPromptsDlgProc, 0);
-    KillTimer(nullptr, timer);
-}
-
-}  // namespace
-
 TEST_F(PromptsTest, FileTooLargeToEditIsRefusedAndKept) {
     std::string bytes(16 * 1024 * 1024 + 1, 'p');
     for (std::size_t i = 100; i < bytes.size(); i += 101) bytes[i] = '\n';
     ASSERT_TRUE(WriteFileBytes(PromptsPath, bytes));
-    RunModal(parent_);
-    EXPECT_FALSE(StillOpenAfterTimeout);
+    // Run modally, as the menu command does: it ends before it shows.
+    ModalScript script;
+    EXPECT_NE(RunModal(IDD_EDIT_PROMPTS, EditPromptsDlgProc, script, parent_), kForcedEnd);
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
     EXPECT_EQ(boxes_.Boxes()[0].text.rfind("The prompts file is too large to edit here", 0), 0u)
         << boxes_.Boxes()[0].text;
@@ -335,19 +313,12 @@ TEST_F(PromptsTest, FileTooLargeToEditIsRefusedAndKept) {
 TEST_F(PromptsTest, ModalRunSavesAndEnds) {
     StartWith("a\r\nb\r\n", "b");
     // OK is pressed as soon as the dialog is up.
-    struct Presser {
-        static void CALLBACK Press(HWND, UINT, UINT_PTR timer, DWORD) {
-            HWND dialog = FindWindowA("#32770", "Larkmoor: Edit Brainstorm Prompts");
-            if (dialog == nullptr) return;
-            KillTimer(nullptr, timer);
-            SetDlgItemTextA(dialog, IDC_PROMPTS_TEXT, "c\r\nd\r\n");
-            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        }
-    };
-    const UINT_PTR press = SetTimer(nullptr, 0, 50, Presser::Press);
-    RunModal(parent_);
-    KillTimer(nullptr, press);
-    EXPECT_FALSE(StillOpenAfterTimeout);
+    ModalScript script;
+    script.steps = {[](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_PROMPTS_TEXT, "c\r\nd\r\n");
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }};
+    EXPECT_NE(RunModal(IDD_EDIT_PROMPTS, EditPromptsDlgProc, script, parent_), kForcedEnd);
     EXPECT_EQ(FileBytes(), "c\r\nd\r\n");
     EXPECT_EQ(ListItems(), (std::vector<std::string>{"c", "d"}));
     EXPECT_TRUE(boxes_.Boxes().empty());

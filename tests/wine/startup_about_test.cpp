@@ -17,73 +17,11 @@
 
 namespace {
 
-// Runs a dialog modally, as the program does, while a thread timer plays a
-// script against it from inside the dialog's own modal loop: step i runs at
-// about (i + 1) * 100 ms. A dialog still open after the last step is ended
-// with the result kForcedEnd, so a test can never hang.
-constexpr INT_PTR kForcedEnd = 99;
-
-struct ModalScript {
-    std::vector<std::function<void(HWND)>> steps;
-    std::size_t next = 0;
-    HWND dialog = nullptr;
-    std::vector<WPARAM> commands;  // WM_COMMAND parameters sent to the dialog
-};
-ModalScript* Script = nullptr;
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
-        Script->dialog = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK PlayStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (Script->dialog == nullptr) EnumThreadWindows(GetCurrentThreadId(), FindDialog, 0);
-    if (Script->dialog == nullptr || !IsWindow(Script->dialog)) return;
-    if (Script->next < Script->steps.size())
-        Script->steps[Script->next++](Script->dialog);
-    else if (Script->next++ == Script->steps.size())
-        EndDialog(Script->dialog, kForcedEnd);
-}
-
-LRESULT CALLBACK WatchCommands(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && Script != nullptr && message->hwnd == Script->dialog &&
-        message->message == WM_COMMAND)
-        Script->commands.push_back(message->wParam);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// Returns the dialog's result and how long it stayed open, in milliseconds.
-INT_PTR RunModal(int templateId, DLGPROC procedure, ModalScript* script, DWORD* elapsed) {
-    Script = script;
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchCommands, nullptr, GetCurrentThreadId());
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, PlayStep);
-    const DWORD start = GetTickCount();
-    const INT_PTR result =
-        DialogBoxParamA(Instance, MAKEINTRESOURCEA(templateId), nullptr, procedure, 0);
-    *elapsed = GetTickCount() - start;
-    KillTimer(nullptr, timer);
-    UnhookWindowsHookEx(hook);
-    Script = nullptr;
-    return result;
-}
-
 void Wait(HWND) {}
 
 void PressKey(HWND dialog, WPARAM key) {
     PostMessageA(dialog, WM_KEYDOWN, key, 1);
     PostMessageA(dialog, WM_KEYUP, key, 0xC0000001);
-}
-
-bool Saw(const ModalScript& script, WPARAM command) {
-    for (WPARAM seen : script.commands)
-        if (seen == command) return true;
-    return false;
 }
 
 class StartupScreenTest : public HarnessTest {
@@ -125,16 +63,15 @@ TEST(StartupScreenModal, EndsItselfAfterItsTimerWhileEnterAndEscapeDoNothing) {
     // Steps beyond the timer's 1.5 seconds keep the script alive for a
     // minute, however slowly a busy machine runs them.
     for (int i = 0; i < 600; ++i) script.steps.push_back(Wait);
-    DWORD elapsed = 0;
-    const INT_PTR result = RunModal(IDD_STARTUP, StartupScreenDlgProc, &script, &elapsed);
+    const INT_PTR result = RunModal(IDD_STARTUP, StartupScreenDlgProc, script);
 
     EXPECT_EQ(result, 0) << "ended by itself, not by the script's time-out";
-    EXPECT_TRUE(Saw(script, IDOK)) << "Enter reached the dialog as IDOK";
-    EXPECT_TRUE(Saw(script, IDCANCEL)) << "Escape reached the dialog as IDCANCEL";
+    EXPECT_TRUE(script.Saw(IDOK)) << "Enter reached the dialog as IDOK";
+    EXPECT_TRUE(script.Saw(IDCANCEL)) << "Escape reached the dialog as IDCANCEL";
     // Not before its timer (Enter and Escape came in the first half second),
     // and about when it fires, give or take what a busy machine adds.
-    EXPECT_GE(elapsed, 1400u);
-    EXPECT_LT(elapsed, 8000u);
+    EXPECT_GE(script.elapsed, 1400u);
+    EXPECT_LT(script.elapsed, 8000u);
 }
 
 // ----------------------------------------------------------------- About box
@@ -196,8 +133,7 @@ TEST(AboutBoxModal, OpensWithClassIconAndFocusOnVisitThenOkCloses) {
         [](HWND dialog) { PostClick(dialog, IDOK); },
         Wait, Wait, Wait,
     };
-    DWORD elapsed = 0;
-    EXPECT_EQ(RunModal(IDD_ABOUT, AboutDlgProc, &script, &elapsed), 0);
+    EXPECT_EQ(RunModal(IDD_ABOUT, AboutDlgProc, script), 0);
     EXPECT_EQ(icon, ClassIcon);
     EXPECT_EQ(focused, IDC_VISIT_WEB_PAGE);
 }
@@ -223,8 +159,7 @@ TEST(AboutBoxModal, OnlyOkAndCloseRequestsEndIt) {
         ModalScript script;
         script.steps = {Wait, action.act, Wait, Wait,
                         [&](HWND dialog) { stillOpen = IsWindowVisible(dialog) != FALSE; }};
-        DWORD elapsed = 0;
-        const INT_PTR result = RunModal(IDD_ABOUT, AboutDlgProc, &script, &elapsed);
+        const INT_PTR result = RunModal(IDD_ABOUT, AboutDlgProc, script);
         if (action.closes) {
             EXPECT_EQ(result, 0) << "closed by the dialog itself";
         } else {
@@ -233,7 +168,7 @@ TEST(AboutBoxModal, OnlyOkAndCloseRequestsEndIt) {
         }
         // Escape reaches the dialog as a Cancel command, which it ignores.
         if (std::string(action.name) == "Escape") {
-            EXPECT_TRUE(Saw(script, IDCANCEL));
+            EXPECT_TRUE(script.Saw(IDCANCEL));
         }
     }
 }
