@@ -485,7 +485,8 @@ void CheckBrowse(HWND dialog, const Journal& journal, const std::string& name) {
     wchar_t first[2048] = {};
     wchar_t subject[2048] = {};
     Ask(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first), nullptr);
-    Ask(GetDlgItem(dialog, IDC_SUBJECT), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(subject), nullptr);
+    Ask(GetDlgItem(dialog, IDC_SUBJECT), WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(subject),
+        nullptr);
     const bool shown = std::wcscmp(first, subject) == 0;
     Check(name, count == journal.entries && selected == 0 && shown,
           std::to_string(count) + " lines for " + std::to_string(journal.entries) +

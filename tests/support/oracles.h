@@ -61,7 +61,8 @@ inline std::string SettingsFile(int left, int top, int width, int height, int st
 inline std::vector<std::string> LinesOf(const std::string& bytes, const std::string& end = "\n") {
     std::vector<std::string> lines;
     std::size_t start = 0;
-    for (std::size_t at; (at = bytes.find(end, start)) != std::string::npos; start = at + end.size())
+    for (std::size_t at; (at = bytes.find(end, start)) != std::string::npos;
+         start = at + end.size())
         lines.push_back(bytes.substr(start, at - start));
     if (start < bytes.size()) lines.push_back(bytes.substr(start) + "(no line feed)");
     return lines;

@@ -156,6 +156,19 @@ std::vector<ListLine> ListLines(HWND list) {
     return lines;
 }
 
+int TextWidth(HWND control, const char* text) {
+    const std::string own = WindowText(control);
+    if (text == nullptr) text = own.c_str();
+    HDC dc = GetDC(control);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
 HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner) {
     return CreateDialogParamA(Instance, MAKEINTRESOURCEA(templateId), owner, procedure, 0);
 }

@@ -69,6 +69,10 @@ struct ListLine {
 std::ostream& operator<<(std::ostream& out, const ListLine& line);
 std::vector<ListLine> ListLines(HWND list);
 
+// The width in pixels of a text (the control's own when null) in the
+// control's font.
+int TextWidth(HWND control, const char* text = nullptr);
+
 // Opens a dialog modeless from the real template with the real procedure.
 HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner = nullptr);
 // Sends the command a click on the control would send.

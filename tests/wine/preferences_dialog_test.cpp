@@ -70,6 +70,7 @@ TEST_F(PreferencesDialogTest, OtherValuesShowAsTheyActAndSurviveTheCloseBox) {
     EXPECT_EQ(AutoLogin, 2);
 }
 
+// The second row changes nothing: OK still logs and saves.
 TEST_F(PreferencesDialogTest, OkStoresLogsAndSavesTheWholeRecord) {
     struct Row {
         bool startup, log, autoLogin;
@@ -98,14 +99,6 @@ TEST_F(PreferencesDialogTest, OkStoresLogsAndSavesTheWholeRecord) {
         EXPECT_EQ(LogEvents().back(), row.event);
     }
     EXPECT_TRUE(boxes_.Boxes().empty());
-}
-
-TEST_F(PreferencesDialogTest, OkWithoutChangesStillLogsAndSaves) {
-    Open(0, 0, 0);
-    Click(dialog_, IDOK);
-    EXPECT_TRUE(Ended());
-    EXPECT_EQ(LogEvents(), std::vector<std::string>{" - Logging is disabled"});
-    EXPECT_EQ(Settings(), oracle::SettingsFile(-7, 33, 420, 310, 0, 0, 0));
 }
 
 TEST_F(PreferencesDialogTest, EnterConfirmsLikeOk) {

@@ -92,19 +92,6 @@ struct AboutAction {
     bool closes;
 };
 
-// Width in pixels of the text in the control's own font.
-int TextWidth(HWND control) {
-    char text[256] = {};
-    GetWindowTextA(control, text, sizeof text);
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    SIZE size = {};
-    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return size.cx;
-}
-
 int ClientWidth(HWND control) {
     RECT rect;
     GetClientRect(control, &rect);

@@ -156,14 +156,8 @@ TEST_F(ViewLogDialogTest, LongLinesAreCutAndScrollSideways) {
     const std::string mixed = "Mixed: caf\xE9 \x80 1,234 ijl WMW";
     WriteFileBytes(LogPath, "short\n" + mixed + "\nmiddling line\n");
     Open();
-    HDC dc = GetDC(list_);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list_, WM_GETFONT, 0, 0)));
-    SIZE size = {};
-    GetTextExtentPoint32A(dc, mixed.c_str(), static_cast<int>(mixed.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(list_, dc);
     EXPECT_EQ(SendMessageA(list_, LB_GETHORIZONTALEXTENT, 0, 0),
-              size.cx + 2 * GetSystemMetrics(SM_CXBORDER) + 4);
+              TextWidth(list_, mixed.c_str()) + 2 * GetSystemMetrics(SM_CXBORDER) + 4);
 }
 
 TEST_F(ViewLogDialogTest, FolderThatCannotBeOpenedSaysSo) {
