@@ -253,9 +253,7 @@ TEST_F(CharacterSetTest, DataFolderWithoutAShortNameEndsWithOneClearMessage) {
               "administrator to turn on short names for this drive, or to set the language for "
               "non-Unicode programs to one that has these characters."))
         << OpenDialogs(program_);
-    DWORD code = 99;
-    ASSERT_TRUE(program_.WaitExit(&code));
-    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(EndsWithZero(program_));
     // Nothing was written: neither folder got a file.
     EXPECT_EQ(GetFileAttributesW(L"C:\\Λείπει"), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(PathExists(DataFolderPath() + "\\larkmoorlog.txt"));

@@ -94,9 +94,7 @@ TEST_F(LoginTest, CancelOrEscapeAtTheLoginEndsWithZeroAndStoresNothing) {
             ASSERT_NE(login, nullptr);
             PostClick(login, IDCANCEL);
         }
-        DWORD code = 99;
-        ASSERT_TRUE(program.WaitExit(&code));
-        EXPECT_EQ(code, 0u);
+        ASSERT_TRUE(EndsWithZero(program));
         EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start"}));
         EXPECT_EQ(ReadFileBytes(SettingsFile()), settings);
         // Start-up still ran to its end: the prompts file was copied.
@@ -137,9 +135,7 @@ TEST_F(LoginTest, CommandsSentToTheMainWindowWhileTheLoginWaitsDoNothing) {
         else
             PressKeys(login, {VK_ESCAPE});
         for (int command : commands) PostCommand(window, command);
-        DWORD code = 99;
-        ASSERT_TRUE(program.WaitExit(&code)) << OpenDialogs(program);
-        EXPECT_EQ(code, 0u);
+        ASSERT_TRUE(EndsWithZero(program));
         EXPECT_EQ(ReadFileBytes(DatabaseFile()), database);
     }
 }

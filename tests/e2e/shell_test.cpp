@@ -24,9 +24,7 @@ TEST_F(ShellTest, CtrlXAndTheCloseBoxEndTheProgramWithZero) {
             PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         else
             PressKeys(window, {VK_CONTROL, 'X'});
-        DWORD code = 99;
-        ASSERT_TRUE(program.WaitExit(&code)) << closeBox;
-        EXPECT_EQ(code, 0u);
+        ASSERT_TRUE(EndsWithZero(program)) << closeBox;
     }
 }
 
@@ -44,9 +42,7 @@ TEST_F(ShellTest, SecondInstanceNotifiesThenRestoresTheFirst) {
     // The first copy stays minimised until the notice is dismissed.
     EXPECT_TRUE(IsIconic(window));
     ASSERT_TRUE(Answer(second, "Larkmoor Notice", "An instance of this program is already running."));
-    DWORD code = 99;
-    ASSERT_TRUE(second.WaitExit(&code));
-    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(EndsWithZero(second));
     EXPECT_TRUE(WaitUntil([window] { return !IsIconic(window); }));
     ExitAnswering(first, window);
 }
@@ -70,9 +66,7 @@ TEST_F(ShellTest, SecondInstanceLeavesTheFirstWhereItWas) {
         Larkmoor second;
         ASSERT_TRUE(second.Start());
         ASSERT_TRUE(Answer(second, "Larkmoor Notice", "An instance of this program is already running."));
-        DWORD code = 99;
-        ASSERT_TRUE(second.WaitExit(&code));
-        EXPECT_EQ(code, 0u);
+        ASSERT_TRUE(EndsWithZero(second));
 
         if (loginWaits) {
             // Still waiting for the password; the window takes no command.

@@ -370,9 +370,15 @@ void ExitAnswering(Larkmoor& program, HWND window, int errorBoxes) {
     for (int i = 0; i < errorBoxes; ++i)
         ASSERT_NE(AnswerBox(program, kErrorCaption), "(no box)")
             << "error box " << i + 1 << " of " << errorBoxes;
+    EndsWithZero(program);
+}
+
+bool EndsWithZero(Larkmoor& program) {
     DWORD code = 99;
-    ASSERT_TRUE(program.WaitExit(&code)) << OpenDialogs(program);
+    const bool ended = program.WaitExit(&code);
+    EXPECT_TRUE(ended) << "still running; open: " << OpenDialogs(program);
     EXPECT_EQ(code, 0u);
+    return ended && code == 0;
 }
 
 HWND OpenEntries(Larkmoor& program, HWND window, int command) {

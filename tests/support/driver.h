@@ -156,6 +156,9 @@ inline std::string OpenDialogs(Larkmoor& program) { return OpenDialogs(program.P
 // Types the password into the login and presses OK; true when the login
 // accepted it, false after answering "Incorrect password!".
 bool TryPassword(Larkmoor& program, HWND login, const std::string& password);
+// Waits until the program ends, and fails the test unless it ends in time
+// with the exit code 0.
+bool EndsWithZero(Larkmoor& program);
 // Exits through the Exit command, answering the given number of
 // "An unexpected error has occurred!" boxes on the way (a settings file or a
 // log that cannot be written), and checks the exit code.
