@@ -173,9 +173,11 @@ public:
     HWND WaitReady(bool wantText, double timeout = kStartTimeout) {
         main_ = nullptr;
         const bool ready = Until(timeout, [&] {
-            const std::vector<HWND> windows = e2e::TopWindows(Id(), className_);
-            if (main_ == nullptr && !windows.empty()) main_ = windows[0];
-            if (main_ == nullptr) return false;
+            if (main_ == nullptr) {
+                const std::vector<HWND> windows = e2e::TopWindows(Id(), className_);
+                if (windows.empty()) return false;
+                main_ = windows[0];
+            }
             HWND edit = FindWindowExA(main_, nullptr, "Edit", nullptr);
             if (edit == nullptr) return false;
             const LRESULT length = TextLength(edit);

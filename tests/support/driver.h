@@ -115,8 +115,8 @@ public:
     ~Larkmoor();
     // Starts the program (the built larkmoor.exe when empty) with
     // workingFolder as its current folder (the program folder when empty);
-    // both paths in UTF-8.
-    // arguments: one, quoted, when not empty.
+    // both paths in UTF-8. Arguments, when given, follow as one quoted
+    // argument.
     bool Start(const std::string& workingFolder = std::string(),
                const std::string& program = std::string(),
                const std::string& arguments = std::string());
