@@ -18,6 +18,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,24 +62,26 @@ double Now() {
     return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-void Sample(const std::string& key, double seconds) {
-    std::printf("sample %s %.6f\n", key.c_str(), seconds);
+// One line of output for report.py, written at once.
+void Emit(const char* kind, const std::string& key, const std::string& rest) {
+    std::printf("%s %s %s\n", kind, key.c_str(), rest.c_str());
     std::fflush(stdout);
+}
+
+void Sample(const std::string& key, double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", seconds);
+    Emit("sample", key, text);
 }
 
 void Value(const std::string& key, double number, const char* unit) {
-    std::printf("value %s %.0f %s\n", key.c_str(), number, unit);
-    std::fflush(stdout);
+    Emit("value", key, std::to_string(static_cast<long long>(number)) + " " + unit);
 }
 
-void Note(const std::string& key, const std::string& text) {
-    std::printf("note %s %s\n", key.c_str(), text.c_str());
-    std::fflush(stdout);
-}
+void Note(const std::string& key, const std::string& text) { Emit("note", key, text); }
 
 void Check(const std::string& name, bool ok, const std::string& text) {
-    std::printf("check %s %s %s\n", name.c_str(), ok ? "ok" : "FAIL", text.c_str());
-    std::fflush(stdout);
+    Emit("check", name, (ok ? "ok " : "FAIL ") + text);
 }
 
 // Waits until ready() holds, looking again every millisecond.
@@ -501,13 +504,8 @@ void CheckSameLines(const std::string& name, HWND ours, HWND theirs, int item,
                     const std::string& what) {
     const auto a = ListLines(ours, item);
     const auto b = ListLines(theirs, item);
-    std::size_t differ = a.size() == b.size() ? a.size() : 0;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        if (a[i] != b[i]) {
-            differ = i;
-            break;
-        }
-    }
+    const std::size_t shorter = std::min(a.size(), b.size());
+    const auto differ = std::mismatch(a.begin(), a.begin() + shorter, b.begin()).first - a.begin();
     const bool same = a == b && !a.empty();
     Check(name, same,
           same ? std::to_string(a.size()) + " lines, line for line as " + what
@@ -574,16 +572,11 @@ void RunBrowseAndSearch(const Journal& journal) {
     CopyFileA(JournalFile(journal.file).c_str(), scratch.c_str(), FALSE);
 
     Process larkmoor;
-    if (!StartLarkmoor(larkmoor)) {
-        Note("browse." + size + ".larkmoor", "the program did not start");
-        return;
-    }
     Process baseline;
-    if (!StartDialogBaseline(baseline,
-                             BaselineArguments(JournalFile(journal.file), journal.searchText, "", ""))) {
-        Note("browse." + size + ".listbox", "the dialog baseline did not start");
+    if (!StartBoth(larkmoor, baseline,
+                   BaselineArguments(JournalFile(journal.file), journal.searchText, "", ""),
+                   "browse." + size + ".larkmoor"))
         return;
-    }
 
     // The program's own statements, timed through SQLite alone.
     char statement[512];
