@@ -47,21 +47,10 @@ protected:
         QuietSettings();
     }
 
-    // Saves in the open Entries dialog and answers the box that refuses it.
-    void SaveRefused(HWND dialog, const std::string& subject, const std::string& entry,
-                     const std::string& message) {
-        Type(dialog, IDC_SUBJECT, subject);
-        Type(dialog, IDC_ENTRY_TEXT, entry);
-        PostClick(dialog, IDC_SAVE);
-        ASSERT_TRUE(Answer(program_, "Data Entry Error", message));
-        EXPECT_EQ(TextUtf8(GetDlgItem(dialog, IDC_SUBJECT)), subject);
-        EXPECT_EQ(TextUtf8(GetDlgItem(dialog, IDC_ENTRY_TEXT)), entry);
-    }
     // Change password with these two texts; answers the box that follows.
     void ChangePassword(HWND window, const std::string& current, const std::string& fresh,
                         const std::string& message) {
-        PostCommand(window, IDM_CHANGE_PASSWORD);
-        HWND dialog = program_.WaitDialog("Larkmoor: Change password");
+        HWND dialog = OpenDialog(program_, window, IDM_CHANGE_PASSWORD);
         ASSERT_NE(dialog, nullptr);
         Type(dialog, IDC_CURRENT_PASSWORD, current);
         Type(dialog, IDC_NEW_PASSWORD, fresh);
@@ -141,14 +130,16 @@ TEST_F(CharacterSetTest, WesternCodePageStoresExactlyOrRefusesAloud) {
     ASSERT_NE(window, nullptr);
     HWND dialog = OpenEntries(program_, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
-    SaveRefused(dialog, "Zażółć gęślą jaźń", "Best fit drops the accents.",
-                "The Subject contains \"ż\", \"ł\", \"ć\", \"ę\", \"ś\" and 3 more, which this "
-                "computer's character set cannot hold. Nothing was saved. Write the Subject "
-                "without such characters and save again.");
-    SaveRefused(dialog, "Greetings", "Привет 世界 😀 end",
-                "The Journal Entry contains \"П\", \"р\", \"и\", \"в\", \"е\" and 4 more, which "
-                "this computer's character set cannot hold. Nothing was saved. Write the Journal "
-                "Entry without such characters and save again.");
+    ASSERT_TRUE(SaveRefused(
+        program_, dialog, "Zażółć gęślą jaźń", "Best fit drops the accents.", "Data Entry Error",
+        "The Subject contains \"ż\", \"ł\", \"ć\", \"ę\", \"ś\" and 3 more, which this "
+        "computer's character set cannot hold. Nothing was saved. Write the Subject "
+        "without such characters and save again."));
+    ASSERT_TRUE(SaveRefused(
+        program_, dialog, "Greetings", "Привет 世界 😀 end", "Data Entry Error",
+        "The Journal Entry contains \"П\", \"р\", \"и\", \"в\", \"е\" and 4 more, which "
+        "this computer's character set cannot hold. Nothing was saved. Write the Journal "
+        "Entry without such characters and save again."));
     Type(dialog, IDC_SUBJECT, "Crème brûlée");
     Type(dialog, IDC_ENTRY_TEXT, "Café déjà €5");
     PostClick(dialog, IDC_SAVE);
@@ -177,9 +168,10 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
     HWND dialog = OpenEntries(program_, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     // The code page's own letter on the key byte is named as typed.
-    SaveRefused(dialog, subject, "Ґанок",
-                "The Journal Entry contains the character \"Ґ\", which the journal cannot store. "
-                "Remove it and save again.");
+    ASSERT_TRUE(SaveRefused(
+        program_, dialog, subject, "Ґанок", "Data Entry Error",
+        "The Journal Entry contains the character \"Ґ\", which the journal cannot store. "
+        "Remove it and save again."));
     Type(dialog, IDC_ENTRY_TEXT, entry);
     PostClick(dialog, IDC_SAVE);
     ASSERT_TRUE(WaitLineCount(dialog, 1));
