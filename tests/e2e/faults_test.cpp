@@ -47,8 +47,7 @@ void ExpectSame(const std::string& after, const std::string& before, const char*
 // Types into the Edit Brainstorm Prompts dialog, presses OK and checks the
 // refusal: the dialog stays, with the text in it, and is given back.
 HWND EditPromptsRefused(Larkmoor& program, HWND window, const std::string& text) {
-    PostCommand(window, IDM_EDIT_PROMPTS);
-    HWND dialog = program.WaitDialog("Larkmoor: Edit Brainstorm Prompts");
+    HWND dialog = OpenDialog(program, window, IDM_EDIT_PROMPTS);
     EXPECT_NE(dialog, nullptr);
     SetField(dialog, IDC_PROMPTS_TEXT, text);
     PostClick(dialog, IDOK);
@@ -83,15 +82,11 @@ TEST_F(FileFaultTest, ReadOnlyDataFolderRefusesEveryWriteAndKeepsEverything) {
     CloseEntries(dialog);
     dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
-    TypeAndSave(dialog, "On a read-only disk", "Kept in the field.");
-    ASSERT_TRUE(Answer(program, "Notice", kNotSaved));
-    EXPECT_EQ(Field(dialog, IDC_SUBJECT), "On a read-only disk");
-    EXPECT_EQ(Field(dialog, IDC_ENTRY_TEXT), "Kept in the field.");
+    ASSERT_TRUE(SaveRefused(program, dialog, "On a read-only disk", "Kept in the field."));
     CloseEntries(dialog);
 
     // A new password that cannot be saved is not taken.
-    PostCommand(window, IDM_CHANGE_PASSWORD);
-    dialog = program.WaitDialog("Larkmoor: Change password");
+    dialog = OpenDialog(program, window, IDM_CHANGE_PASSWORD);
     ASSERT_NE(dialog, nullptr);
     SetField(dialog, IDC_CURRENT_PASSWORD, "granite");
     SetField(dialog, IDC_NEW_PASSWORD, "basalt");
@@ -184,16 +179,14 @@ TEST_P(FileCaseTest, TheProgramSaysWhatFailedAndLeavesTheFileAlone) {
     ASSERT_NE(window, nullptr) << OpenDialogs(program);
     if (which == Which::Settings && folder) {
         // Preferences still work for this run; saving them says it failed.
-        PostCommand(window, IDM_PREFERENCES);
-        HWND dialog = program.WaitDialog("Larkmoor Preferences");
+        HWND dialog = OpenDialog(program, window, IDM_PREFERENCES);
         ASSERT_NE(dialog, nullptr);
         PostClick(dialog, IDOK);
         ASSERT_TRUE(Answer(program, kErrorCaption, "Preferences file write error!"));
         ASSERT_TRUE(WaitGone(dialog));
     } else if (which == Which::Log) {
         // The viewer shows the lines (none from a folder), and cannot delete them.
-        PostCommand(window, IDM_VIEW_LOG);
-        HWND dialog = program.WaitDialog("Larkmoor: View Program Log");
+        HWND dialog = OpenDialog(program, window, IDM_VIEW_LOG);
         ASSERT_NE(dialog, nullptr);
         HWND list = GetDlgItem(dialog, IDC_LOG_LIST);
         EXPECT_EQ(Send(list, LB_GETCOUNT), folder ? 0 : 2);
@@ -299,8 +292,7 @@ TEST_F(DiskFullTest, EveryWriteFailsCleanlyAndSucceedsOnceThereIsRoom) {
     HWND window = program.WaitMainWindow();
     ASSERT_NE(window, nullptr) << OpenDialogs(program);
     // Preferences: the log line and the settings file both fail.
-    PostCommand(window, IDM_PREFERENCES);
-    HWND dialog = program.WaitDialog("Larkmoor Preferences");
+    HWND dialog = OpenDialog(program, window, IDM_PREFERENCES);
     ASSERT_NE(dialog, nullptr);
     PostClick(dialog, IDOK);
     ASSERT_TRUE(Answer(program, kErrorCaption, "Program log write error!"));
@@ -333,10 +325,7 @@ TEST_F(DiskFullTest, EveryWriteFailsCleanlyAndSucceedsOnceThereIsRoom) {
     // Short lines: the edit control formats one long line very slowly under Wine.
     std::string text;
     while (text.size() < 20000) text += std::string(98, 'w') + "\r\n";
-    TypeAndSave(dialog, "Written on a full disk", text);
-    ASSERT_TRUE(Answer(program, "Notice", kNotSaved));
-    EXPECT_EQ(Field(dialog, IDC_SUBJECT), "Written on a full disk");
-    EXPECT_TRUE(Field(dialog, IDC_ENTRY_TEXT) == text);
+    ASSERT_TRUE(SaveRefused(program, dialog, "Written on a full disk", text));
     EXPECT_TRUE(ReadFileBytes(DatabaseFile()) == before.database);
     FreeDisk();
     PostClick(dialog, IDC_SAVE);
@@ -418,8 +407,7 @@ TEST_F(KillTest, KilledWhileSavingTheSettingsLeavesTheOldOrTheNewFileWhole) {
         HWND window = StartQuiet(program);
         EXPECT_NE(window, nullptr);
         // Preferences: untick logging and press OK, which saves at once.
-        PostCommand(window, IDM_PREFERENCES);
-        HWND dialog = program.WaitDialog("Larkmoor Preferences");
+        HWND dialog = OpenDialog(program, window, IDM_PREFERENCES);
         EXPECT_NE(dialog, nullptr);
         Send(GetDlgItem(dialog, IDC_ENABLE_LOG), BM_SETCHECK, BST_UNCHECKED);
         PostClick(dialog, IDOK);

@@ -34,11 +34,6 @@ std::string Now() {
     return text;
 }
 
-void ExpectFieldsKept(HWND dialog, const std::string& subject, const std::string& text) {
-    EXPECT_EQ(Field(dialog, IDC_SUBJECT), subject);
-    EXPECT_EQ(Field(dialog, IDC_ENTRY_TEXT), text);
-}
-
 }  // namespace
 
 TEST_F(JournalTest, AddSearchChangeDeleteCompactAndReadTheBytesBack) {
@@ -204,9 +199,8 @@ TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteShowAndCompact) {
     {
         DatabaseLock lock("IMMEDIATE", holder);
         ASSERT_TRUE(lock.Held());
-        TypeAndSave(dialog, "Written while locked", "Every word of this stays.");
-        ASSERT_TRUE(Answer(program, "Notice", kNotSaved));
-        ExpectFieldsKept(dialog, "Written while locked", "Every word of this stays.");
+        ASSERT_TRUE(
+            SaveRefused(program, dialog, "Written while locked", "Every word of this stays."));
     }
     PostClick(dialog, IDC_SAVE);
     ASSERT_TRUE(WaitLineCount(dialog, 4));
@@ -221,10 +215,7 @@ TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteShowAndCompact) {
     {
         DatabaseLock lock("IMMEDIATE", holder);
         ASSERT_TRUE(lock.Held());
-        SetField(dialog, IDC_ENTRY_TEXT, "Changed while locked.");
-        PostClick(dialog, IDC_SAVE);
-        ASSERT_TRUE(Answer(program, "Notice", kNotSaved));
-        ExpectFieldsKept(dialog, "It's a plan", "Changed while locked.");
+        ASSERT_TRUE(SaveRefused(program, dialog, "It's a plan", "Changed while locked."));
         EXPECT_EQ(Field(dialog, IDC_RECORD_NUMBER), "2");
         PostClick(dialog, IDC_DELETE);
         ASSERT_TRUE(Answer(program, "Confirm Deletion", "Are you sure?", IDYES));
@@ -356,9 +347,8 @@ TEST_P(SpoiltDatabaseTest, SaysWhatFailedAndKeepsTypedTextAndFile) {
     // Add: refused with a notice; every typed word stays in its field.
     dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
-    TypeAndSave(dialog, "Typed into a spoilt journal", "Not one word of this may go.");
-    ASSERT_TRUE(Answer(program, "Notice", kNotSaved));
-    ExpectFieldsKept(dialog, "Typed into a spoilt journal", "Not one word of this may go.");
+    ASSERT_TRUE(SaveRefused(program, dialog, "Typed into a spoilt journal",
+                            "Not one word of this may go."));
     CloseEntries(dialog);
     PostCommand(window, IDM_COMPACT_DATABASE);
     ASSERT_TRUE(Answer(program, "Notice",

@@ -150,8 +150,7 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
 
-    PostCommand(window, IDM_CHANGE_PASSWORD);
-    HWND dialog = program.WaitDialog("Larkmoor: Change password");
+    HWND dialog = OpenDialog(program, window, IDM_CHANGE_PASSWORD);
     ASSERT_NE(dialog, nullptr);
     SetField(dialog, IDC_CURRENT_PASSWORD, "granite");
     SetField(dialog, IDC_NEW_PASSWORD, password);
@@ -177,8 +176,7 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     PostClick(dialog, IDC_SAVE);
     ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, ""));
     CloseEntries(dialog);
-    PostCommand(window, IDM_PREFERENCES);
-    dialog = program.WaitDialog("Larkmoor Preferences");
+    dialog = OpenDialog(program, window, IDM_PREFERENCES);
     ASSERT_NE(dialog, nullptr);
     PostClick(dialog, IDOK);
     ASSERT_TRUE(WaitGone(dialog));
@@ -234,8 +232,7 @@ TEST_F(LoginTest, UntickingTheLogStopsLaterLinesAndTickingItWritesAtOnce) {
     window = again.WaitMainWindow();
     ASSERT_NE(window, nullptr);
     // Ticking the log again writes its line at once, and the end of the run.
-    PostCommand(window, IDM_PREFERENCES);
-    preferences = again.WaitDialog("Larkmoor Preferences");
+    preferences = OpenDialog(again, window, IDM_PREFERENCES);
     ASSERT_NE(preferences, nullptr);
     Send(GetDlgItem(preferences, IDC_ENABLE_LOG), BM_SETCHECK, BST_CHECKED);
     PostClick(preferences, IDOK);

@@ -16,8 +16,6 @@ using namespace e2e;
 
 namespace {
 
-const char kEditCaption[] = "Larkmoor: Edit Brainstorm Prompts";
-
 class PromptsTest : public ProgramTest {
 protected:
     void SetUp() override {
@@ -36,11 +34,6 @@ std::string NextPrompt(HWND window, const std::string& before) {
     std::string now;
     EXPECT_TRUE(WaitUntil([&] { return (now = TextOf(PromptView(window))) != before; }));
     return now;
-}
-
-HWND OpenEditor(Larkmoor& program, HWND window, DWORD timeoutMs = kWaitMs) {
-    PostCommand(window, IDM_EDIT_PROMPTS);
-    return program.WaitDialog(kEditCaption, timeoutMs);
 }
 
 }  // namespace
@@ -125,7 +118,7 @@ TEST_F(PromptsTest, PromptsFilesOf100000LinesAndOfOne10MegabyteLine) {
         // Win32 tests' to check).
         if (!oneLine) {
             const DWORD opened = GetTickCount();
-            HWND dialog = OpenEditor(program, window, 4 * kStartMs);
+            HWND dialog = OpenDialog(program, window, IDM_EDIT_PROMPTS, 4 * kStartMs);
             ASSERT_NE(dialog, nullptr) << OpenDialogs(program);
             ASSERT_TRUE(WaitUntil([&] { return Field(dialog, IDC_PROMPTS_COUNT) == "100000 prompts"; },
                                   4 * kStartMs));
@@ -153,8 +146,7 @@ TEST_F(PromptsTest, LogOfAMillionLinesInViewProgramLog) {
     HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
     const DWORD start = GetTickCount();
-    PostCommand(window, IDM_VIEW_LOG);
-    HWND dialog = program.WaitDialog("Larkmoor: View Program Log", 4 * kStartMs);
+    HWND dialog = OpenDialog(program, window, IDM_VIEW_LOG, 4 * kStartMs);
     ASSERT_NE(dialog, nullptr) << OpenDialogs(program);
     std::printf("View Program Log open with 1,000,000 lines: %lu ms\n",
                 static_cast<unsigned long>(GetTickCount() - start));

@@ -25,6 +25,7 @@
 #include "journal/text.h"
 #include "fuzz/fuzz_check.h"
 #include "support/oracles.h"
+#include "support/subject_sink.h"
 
 namespace {
 
@@ -111,37 +112,6 @@ void BindValue(sqlite3_stmt* statement, int index, Input& input) {
     }
     }
 }
-
-struct Line {
-    int record;
-    std::string subject;
-    bool operator<(const Line& other) const {
-        return record != other.record ? record < other.record : subject < other.subject;
-    }
-    bool operator==(const Line& other) const {
-        return record == other.record && subject == other.subject;
-    }
-};
-
-class RecordingSink final : public SubjectSink {
-public:
-    void Begin(std::size_t rows, std::size_t textBytes) override {
-        ++begins;
-        announcedRows = rows;
-        announcedBytes = textBytes;
-    }
-    void Add(int record, const char* subject) override {
-        const std::size_t length = strnlen(subject, kTextSize);
-        Check(length < kTextSize, "a listed subject fits the text buffer");
-        lines.insert({record, std::string(subject, length)});
-        addedBytes += length + 1;
-    }
-    int begins = 0;
-    std::size_t announcedRows = 0;
-    std::size_t announcedBytes = 0;
-    std::size_t addedBytes = 0;
-    std::multiset<Line> lines;
-};
 
 // A value as the program's query result hands it over: its text form up
 // to its first zero byte (a NULL as the empty text), cut to size - 1 bytes.
@@ -246,9 +216,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     RecordingSink found;
     const StoreResult searchResult = StoreSearchSubjects(path.c_str(), oracle::Quoted(search).c_str(), found);
+    for (const RecordingSink* sink : {&listed, &found})
+        for (const ListedLine& line : sink->lines)
+            Check(line.subject.size() < kTextSize, "a listed subject fits the text buffer");
 
     std::set<int> records;
-    for (const Line& line : listed.lines) records.insert(line.record);
+    for (const ListedLine& line : listed.lines) records.insert(line.record);
     for (int extra = 0; extra < 3; ++extra)
         records.insert(static_cast<int>(static_cast<std::uint32_t>(input.Number())));
 
@@ -273,12 +246,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ownTable) {
         Check(listResult == StoreResult::Done, "the program's table lists");
         Check(listed.begins == 1 && listed.announcedRows == tableRows, "the sink hears every row");
-        std::multiset<Line> wanted;
+        std::multiset<ListedLine> wanted;
         for (const auto& [record, row] : expected) wanted.insert({record, row.subject});
         Check(listed.lines == wanted, "every reachable record listed with its subject");
         Check(searchResult == StoreResult::Done, "the search runs");
         std::set<sqlite3_int64> foundRecords;
-        for (const Line& line : found.lines) foundRecords.insert(line.record);
+        for (const ListedLine& line : found.lines) foundRecords.insert(line.record);
         Check(found.lines.size() == foundRecords.size(), "a record is found once");
         Check(foundRecords == searchExpected, "the search finds what the bound search finds");
     }

@@ -21,6 +21,7 @@
 #include "journal/text.h"
 #include "support/oracles.h"
 #include "support/side_db.h"
+#include "support/subject_sink.h"
 
 namespace {
 
@@ -99,13 +100,6 @@ bool ContainsIgnoringAsciiCase(const std::string& text, const std::string& piece
     return lower(text).find(lower(piece)) != std::string::npos;
 }
 
-class Lines final : public SubjectSink {
-public:
-    void Begin(std::size_t, std::size_t) override {}
-    void Add(int record, const char* subject) override { lines.insert({record, subject}); }
-    std::set<std::pair<int, std::string>> lines;
-};
-
 class JournalLoadTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -166,9 +160,9 @@ TEST_F(JournalLoadTest, ManyEntriesThenRandomWorkAgainstAModel) {
         const std::size_t kind = random.Below(100);
         if (kind < 2) {  // browse: every line, each with its record number
             ++counts[0];
-            Lines listed;
+            RecordingSink listed;
             ASSERT_EQ(StoreListSubjects(path_.c_str(), listed), StoreResult::Done);
-            std::set<std::pair<int, std::string>> expected;
+            std::multiset<ListedLine> expected;
             for (const auto& [number, entry] : model) expected.insert({number, entry.subject});
             ASSERT_EQ(listed.lines, expected);
         } else if (kind < 20) {  // search by a piece of some subject
@@ -181,10 +175,10 @@ TEST_F(JournalLoadTest, ManyEntriesThenRandomWorkAgainstAModel) {
                 const std::size_t at = random.Below(subject.size() - 2);
                 piece = subject.substr(at, 3 + random.Below(subject.size() - at - 2));
             }
-            Lines found;
+            RecordingSink found;
             ASSERT_EQ(StoreSearchSubjects(path_.c_str(), Quoted(piece).c_str(), found),
                       StoreResult::Done);
-            std::set<std::pair<int, std::string>> expected;
+            std::multiset<ListedLine> expected;
             for (const auto& [number, entry] : model)
                 if (ContainsIgnoringAsciiCase(entry.subject, piece))
                     expected.insert({number, entry.subject});

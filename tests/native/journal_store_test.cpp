@@ -4,7 +4,6 @@
 // be opened), in which nothing may be lost.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +11,6 @@
 #include <set>
 #include <string>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 #include "journal/journal_store.h"
@@ -20,40 +18,11 @@
 #include "support/oracles.h"
 #include "support/side_db.h"
 #include "support/streams.h"
+#include "support/subject_sink.h"
 
 namespace {
 
-struct Line {
-    int record;
-    std::string subject;
-    bool operator<(const Line& other) const {
-        return std::make_pair(subject, record) < std::make_pair(other.subject, other.record);
-    }
-    bool operator==(const Line& other) const {
-        return record == other.record && subject == other.subject;
-    }
-};
-
-class RecordingSink final : public SubjectSink {
-public:
-    void Begin(std::size_t rows, std::size_t textBytes) override {
-        ++begins;
-        announcedRows = rows;
-        announcedBytes = textBytes;
-    }
-    void Add(int record, const char* subject) override { lines.push_back({record, subject}); }
-
-    std::multiset<std::string> Subjects() const {
-        std::multiset<std::string> subjects;
-        for (const Line& line : lines) subjects.insert(line.subject);
-        return subjects;
-    }
-
-    int begins = 0;
-    std::size_t announcedRows = 0;
-    std::size_t announcedBytes = 0;
-    std::vector<Line> lines;
-};
+using Lines = std::multiset<ListedLine>;
 
 using oracle::Hex;
 using oracle::Quoted;
@@ -89,7 +58,7 @@ protected:
         return StoreUpdateEntry(Path(), record, date.c_str(), Quoted(subject).c_str(),
                                 Quoted(Scrambled(entry)).c_str());
     }
-    std::vector<Line> Listed() {
+    Lines Listed() {
         RecordingSink sink;
         EXPECT_EQ(StoreListSubjects(Path(), sink), StoreResult::Done);
         return sink.lines;
@@ -207,8 +176,7 @@ TEST_F(JournalStoreTest, StoresTextsByteForByteWithTheEntryScrambled) {
     EXPECT_STREQ(shown->date, "2009-03-07 09:05:07");
     EXPECT_EQ(std::string(shown->subject), subject);
     EXPECT_EQ(std::string(shown->entry), entry);
-    ASSERT_EQ(Listed().size(), 1u);
-    EXPECT_EQ(Listed()[0].subject, subject);
+    EXPECT_EQ(Listed(), (Lines{{1, subject}}));
 }
 
 TEST_F(JournalStoreTest, SubjectMadeOfQuotesIsStoredWhole) {
@@ -250,40 +218,28 @@ TEST_F(JournalStoreTest, SearchTextWithQuotesMatchesStoredQuotes) {
     EXPECT_EQ(Found("t's"), std::multiset<std::string>{"It's late"});
 }
 
-TEST_F(JournalStoreTest, SubjectsDifferingInCaseAreDistinctRecords) {
-    CreateJournal();
-    ASSERT_EQ(Insert("Plans", "upper"), StoreResult::Done);
-    ASSERT_EQ(Insert("plans", "lower"), StoreResult::Done);
-    std::vector<Line> lines = Listed();
-    std::sort(lines.begin(), lines.end());
-    ASSERT_EQ(lines, (std::vector<Line>{{1, "Plans"}, {2, "plans"}}));
-    EXPECT_STREQ(Read(1)->entry, "upper");
-    EXPECT_STREQ(Read(2)->entry, "lower");
-    EXPECT_EQ(Found("PLA").size(), 2u);  // the search is case-blind, the records are not
-}
-
-TEST_F(JournalStoreTest, RecordsSharingASubjectAreAllListedAndReachable) {
+TEST_F(JournalStoreTest, RecordsSharingASubjectOrDifferingInCaseAreAllListedAndReachable) {
     CreateJournal();
     ASSERT_EQ(Insert("Plans", "first plan"), StoreResult::Done);
     ASSERT_EQ(Insert("Other", "other"), StoreResult::Done);
     ASSERT_EQ(Insert("Plans", "second plan"), StoreResult::Done);
+    ASSERT_EQ(Insert("plans", "lower"), StoreResult::Done);
 
     RecordingSink sink;
     ASSERT_EQ(StoreListSubjects(Path(), sink), StoreResult::Done);
     EXPECT_EQ(sink.begins, 1);
-    EXPECT_EQ(sink.announcedRows, 3u);
+    EXPECT_EQ(sink.announcedRows, 4u);
     EXPECT_EQ(sink.announcedBytes,
-              std::string("Plans").size() * 2 + std::string("Other").size() + 3);
-    std::vector<Line> lines = sink.lines;
-    std::sort(lines.begin(), lines.end());
-    ASSERT_EQ(lines, (std::vector<Line>{{2, "Other"}, {1, "Plans"}, {3, "Plans"}}));
+              std::string("Plans").size() * 3 + std::string("Other").size() + 4);
+    ASSERT_EQ(sink.lines, (Lines{{2, "Other"}, {1, "Plans"}, {3, "Plans"}, {4, "plans"}}));
     EXPECT_STREQ(Read(1)->entry, "first plan");
     EXPECT_STREQ(Read(3)->entry, "second plan");
+    EXPECT_STREQ(Read(4)->entry, "lower");
 
+    // The search is case-blind, the records are not.
     RecordingSink found;
-    ASSERT_EQ(StoreSearchSubjects(Path(), "lan", found), StoreResult::Done);
-    std::sort(found.lines.begin(), found.lines.end());
-    EXPECT_EQ(found.lines, (std::vector<Line>{{1, "Plans"}, {3, "Plans"}}));
+    ASSERT_EQ(StoreSearchSubjects(Path(), "LAN", found), StoreResult::Done);
+    EXPECT_EQ(found.lines, (Lines{{1, "Plans"}, {3, "Plans"}, {4, "plans"}}));
 }
 
 TEST_F(JournalStoreTest, UpdateAndDeleteOfAMissingRecordChangeNothingAndSaySo) {
@@ -293,7 +249,7 @@ TEST_F(JournalStoreTest, UpdateAndDeleteOfAMissingRecordChangeNothingAndSaySo) {
     EXPECT_EQ(Update(9, "Lost?", "text"), StoreResult::NoSuchRecord);
     EXPECT_EQ(StoreDeleteEntry(Path(), 0), StoreResult::NoSuchRecord);
     EXPECT_EQ(StoreDeleteEntry(Path(), 9), StoreResult::NoSuchRecord);
-    EXPECT_EQ(Listed(), (std::vector<Line>{{1, "Keep me"}}));
+    EXPECT_EQ(Listed(), (Lines{{1, "Keep me"}}));
     EXPECT_STREQ(Read(1)->entry, "kept");
 }
 
@@ -316,12 +272,8 @@ TEST_F(JournalStoreTest, ValuesWrittenByAnotherProgramAreCutOrEmptiedSafely) {
     }
     RecordingSink sink;
     ASSERT_EQ(StoreListSubjects(Path(), sink), StoreResult::Done);
-    std::sort(sink.lines.begin(), sink.lines.end());
-    ASSERT_EQ(sink.lines.size(), 4u);
-    EXPECT_EQ(sink.lines[0], (Line{2, ""}));
-    EXPECT_EQ(sink.lines[1], (Line{3, "Key byte"}));
-    EXPECT_EQ(sink.lines[2], (Line{-5, "Negative"}));
-    EXPECT_EQ(sink.lines[3], (Line{1, std::string(kTextSize - 1, 'S')}));
+    EXPECT_EQ(sink.lines, (Lines{{2, ""}, {3, "Key byte"}, {-5, "Negative"},
+                                 {1, std::string(kTextSize - 1, 'S')}}));
 
     const auto cut = Read(1);
     EXPECT_EQ(std::string(cut->date), std::string(kTextSize - 1, 'D'));
@@ -382,7 +334,7 @@ TEST_F(JournalStoreTest, EveryRoutineFailsOnASpoiltLockedOrMissingFileAndChanges
         }
         if (how == Spoilt::Locked) {
             ASSERT_EQ(other->Exec("COMMIT"), "");
-            EXPECT_EQ(Listed(), (std::vector<Line>{{1, "Kept subject"}}));
+            EXPECT_EQ(Listed(), (Lines{{1, "Kept subject"}}));
             const auto kept = Read(1);
             EXPECT_STREQ(kept->date, "2001-01-01 01:01:01");
             EXPECT_STREQ(kept->entry, "kept text");

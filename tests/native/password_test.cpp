@@ -10,7 +10,6 @@
 #include "settings/password.h"
 #include "settings/settings_file.h"
 #include "support/oracles.h"
-#include "support/streams.h"
 
 namespace {
 
@@ -54,31 +53,6 @@ TEST(MatchesStoredPassword, LongestPasswordMatches) {
     const std::string stored = Scrambled(plain);
     EXPECT_TRUE(MatchesStoredPassword(plain.c_str(), stored.c_str()));
     EXPECT_FALSE(MatchesStoredPassword(plain.substr(1).c_str(), stored.c_str()));
-}
-
-TEST(MatchesStoredPassword, PasswordLineEndedByCrLfStillLetsTheUserIn) {
-    // An editor that saved the settings file with CR LF line ends leaves a
-    // carriage return at the end of the password line; the reader takes it
-    // as part of the line end, so the password is the one the user knows.
-    ApplyDefaultSettings();
-    std::FILE* file =
-        StreamOf("0\r\n0\r\n320\r\n240\r\n1\r\n1\r\n0\r\n" + Scrambled("granite") + "\r\n");
-    ASSERT_NE(file, nullptr);
-    ReadSettingsFrom(file);
-    std::fclose(file);
-    EXPECT_EQ(std::string(StoredPassword), Scrambled("granite"));
-
-    struct Row {
-        const char* typed;
-        bool matches;
-    } rows[] = {
-        {"granite", true},  {"granite\xA8", false}, {"granit", false},
-        {"Granite", false}, {"granite ", false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.typed);
-        EXPECT_EQ(MatchesStoredPassword(row.typed, StoredPassword), row.matches);
-    }
 }
 
 TEST(MatchesStoredPassword, PrefixOfAPasswordEndingInTheCarriageReturnsPlainFormIsRefused) {

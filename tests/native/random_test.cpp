@@ -113,10 +113,7 @@ TEST_F(RandomTest, SeedingUsesOnlyBitsZeroToFifteenAndNothingElse) {
         Restore(before);
         LastPromptIndex = 42;
         SeedRandom(row.tick);
-        EXPECT_EQ(RandomLow, row.low);
-        EXPECT_EQ(RandomHigh, before.high);
-        EXPECT_EQ(SwapToggle, before.swap);
-        EXPECT_EQ(RotateToggle, before.rotate);
+        ExpectSameState(Current(), {row.low, before.high, before.swap, before.rotate});
         EXPECT_EQ(LastPromptIndex, 42u);
     }
 }

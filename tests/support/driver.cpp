@@ -374,11 +374,17 @@ bool EndsWithZero(Larkmoor& program) {
     return ended && code == 0;
 }
 
-HWND OpenEntries(Larkmoor& program, HWND window, int command) {
+HWND OpenDialog(Larkmoor& program, HWND window, int command, DWORD timeoutMs) {
+    static const std::map<int, std::string> captions = {
+        {IDM_ADD_ENTRY, "Add a Larkmoor entry"},
+        {IDM_SEARCH_ENTRIES, "Search for Larkmoor entries"},
+        {IDM_BROWSE_ENTRIES, "Browse Larkmoor entries"},
+        {IDM_PREFERENCES, "Larkmoor Preferences"},
+        {IDM_CHANGE_PASSWORD, "Larkmoor: Change password"},
+        {IDM_EDIT_PROMPTS, "Larkmoor: Edit Brainstorm Prompts"},
+        {IDM_VIEW_LOG, "Larkmoor: View Program Log"}};
     PostCommand(window, command);
-    return program.WaitDialog(command == IDM_ADD_ENTRY      ? "Add a Larkmoor entry"
-                              : command == IDM_SEARCH_ENTRIES ? "Search for Larkmoor entries"
-                                                              : "Browse Larkmoor entries");
+    return program.WaitDialog(captions.at(command), timeoutMs);
 }
 
 void CloseEntries(HWND dialog) {
@@ -414,6 +420,17 @@ void TypeAndSave(HWND dialog, const std::string& subject, const std::string& tex
     SetField(dialog, IDC_SUBJECT, subject);
     SetField(dialog, IDC_ENTRY_TEXT, text);
     PostClick(dialog, IDC_SAVE);
+}
+
+bool SaveRefused(Larkmoor& program, HWND dialog, const std::string& subject,
+                 const std::string& text, const std::string& caption, const std::string& message) {
+    SetTextUtf8(GetDlgItem(dialog, IDC_SUBJECT), subject);
+    SetTextUtf8(GetDlgItem(dialog, IDC_ENTRY_TEXT), text);
+    PostClick(dialog, IDC_SAVE);
+    const bool answered = Answer(program, caption, message);
+    EXPECT_EQ(TextUtf8(GetDlgItem(dialog, IDC_SUBJECT)), subject);
+    EXPECT_TRUE(TextUtf8(GetDlgItem(dialog, IDC_ENTRY_TEXT)) == text) << "the typed text changed";
+    return answered;
 }
 
 void SelectLine(HWND dialog, const std::string& subject) {

@@ -164,9 +164,22 @@ bool EndsWithZero(Larkmoor& program);
 // log that cannot be written), and checks the exit code.
 void ExitAnswering(Larkmoor& program, HWND window, int errorBoxes = 0);
 
+// The messages the program shows when a journal write or read fails.
+extern const char kNotSaved[];
+extern const char kNotDeleted[];
+extern const char kJournalUnreadable[];
+extern const char kErrorCaption[];
+
+// Posts a command of the main window and waits for the dialog it opens
+// (Entries, Preferences, Change password, Edit Brainstorm Prompts, View
+// Program Log); null when none came.
+HWND OpenDialog(Larkmoor& program, HWND window, int command, DWORD timeoutMs = kWaitMs);
+
 // --- The Entries dialog of the other process --------------------------------------
 
-HWND OpenEntries(Larkmoor& program, HWND window, int command);
+inline HWND OpenEntries(Larkmoor& program, HWND window, int command) {
+    return OpenDialog(program, window, command);
+}
 void CloseEntries(HWND dialog);
 // The lines of a list of the dialog (the subject list unless named).
 std::vector<std::string> ListLines(HWND dialog, int id = IDC_SUBJECT_LIST);
@@ -174,15 +187,15 @@ bool WaitLineCount(HWND dialog, std::size_t count);
 bool WaitFieldText(HWND dialog, int id, const std::string& text);
 // Types a subject and text and presses Save.
 void TypeAndSave(HWND dialog, const std::string& subject, const std::string& text);
+// The same, where the save is refused: answers the box (a failed write
+// unless named) and checks that both texts stay in their fields. Texts in
+// UTF-8; false when no such box came.
+bool SaveRefused(Larkmoor& program, HWND dialog, const std::string& subject,
+                 const std::string& text, const std::string& caption = "Notice",
+                 const std::string& message = kNotSaved);
 // Selects the line with this text (the first such line) and waits until its
 // record is shown.
 void SelectLine(HWND dialog, const std::string& subject);
-
-// The messages the program shows when a journal write or read fails.
-extern const char kNotSaved[];
-extern const char kNotDeleted[];
-extern const char kJournalUnreadable[];
-extern const char kErrorCaption[];
 
 // --- Linux beside Wine ------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "journal/codepage.h"
+#include "journal/journal.h"
 #include "journal/text.h"
 #include "resource.h"
 #include "shell/paths.h"
@@ -257,6 +258,7 @@ void HarnessTest::TearDown() {
     Close();
     PumpMessages();
     RemoveDataFolder();
+    EntriesMode = EntryMode::None;
 }
 
 HWND HarnessTest::Open(int templateId, DLGPROC procedure, HWND owner) {

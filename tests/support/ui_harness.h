@@ -102,7 +102,7 @@ HWND CreateTestMainWindow();
 // The base of the tests that run the program's windows in this process: a
 // fresh data folder with the program's paths pointing into it, no main
 // window, every message box answered and recorded, and the dialog under test
-// destroyed at the end.
+// destroyed at the end (and the Entries dialog's mode back to none).
 class HarnessTest : public ::testing::Test {
 protected:
     void SetUp() override;

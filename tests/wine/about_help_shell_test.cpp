@@ -15,6 +15,7 @@
 #include "product.h"
 #include "resource.h"
 #include "shell/shell.h"
+#include "support/oracles.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -78,18 +79,11 @@ std::vector<std::string> WaitForReport(const std::string& report) {
     std::vector<std::string> lines;
     for (const DWORD start = GetTickCount(); lines.size() < 2 && GetTickCount() - start < 60000;) {
         Sleep(20);
-        lines.clear();
-        std::string line;
-        for (char c : ReadFileBytes(report)) {
-            if (c == '\n') {
-                lines.push_back(line);
-                line.clear();
-            } else if (c != '\r') {
-                line += c;
-            }
-        }
+        // Whole lines only: cmd may be writing the next one.
+        const std::string bytes = ReadFileBytes(report);
+        lines = oracle::LinesOf(bytes.substr(0, bytes.rfind('\n') + 1));
         for (std::string& l : lines)
-            while (!l.empty() && l.back() == ' ') l.pop_back();
+            while (!l.empty() && (l.back() == ' ' || l.back() == '\r')) l.pop_back();
     }
     return lines;
 }

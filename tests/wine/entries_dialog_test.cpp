@@ -44,10 +44,6 @@ protected:
         CreateJournalDatabase();
         ASSERT_TRUE(boxes_.Boxes().empty());
     }
-    void TearDown() override {
-        HarnessTest::TearDown();
-        EntriesMode = EntryMode::None;
-    }
 
     HWND Open(EntryMode mode) {
         EntriesMode = mode;

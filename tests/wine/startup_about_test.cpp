@@ -78,12 +78,9 @@ TEST(StartupScreenModal, EndsItselfAfterItsTimerWhileEnterAndEscapeDoNothing) {
 
 namespace {
 
-WPARAM Click(int id) {
-    return MAKEWPARAM(id, BN_CLICKED);
-}
-
 void PostClick(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, Click(id), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 struct AboutAction {

@@ -37,7 +37,6 @@ class SubjectListFill : public HarnessTest {
 protected:
     void TearDown() override {
         for (HWND dialog : dialogs_) DestroyWindow(dialog);
-        EntriesMode = EntryMode::None;
         HarnessTest::TearDown();
     }
 

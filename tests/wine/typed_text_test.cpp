@@ -30,10 +30,6 @@ protected:
         ApplyDefaultSettings();
         CreateJournalDatabase();
     }
-    void TearDown() override {
-        HarnessTest::TearDown();
-        EntriesMode = EntryMode::None;
-    }
     // Texts go in and come out in UTF-16, as typing puts them there.
     void Type(int id, const std::string& utf8) const {
         SetWindowTextUtf8(GetDlgItem(dialog_, id), utf8);
