@@ -1,7 +1,8 @@
 // Text the code page can and cannot hold, through the real program: under
-// the Cyrillic code page (1251) Cyrillic text round-trips (what the Western
-// one refuses is the Win32 tests' to check, in the real dialogs), and an
-// application-data folder whose path holds a Greek letter keeps every file.
+// the Western code page (1252) nothing altered is stored (each refusal and
+// its message are the Win32 tests'), under the Cyrillic one (1251) Cyrillic
+// text round-trips, and an application-data folder whose path holds a Greek
+// letter keeps every file.
 //
 // Wine takes a process's code page from its locale at start, and a Windows
 // environment block does not change it, so the Cyrillic test runs only when
@@ -123,6 +124,34 @@ void RemoveGreekTree(const std::u16string& folder) {
 }
 
 }  // namespace
+
+TEST_F(CharacterSetTest, WesternCodePageStoresExactlyOrRefusesAloud) {
+    if (GetACP() != 1252) GTEST_SKIP() << "needs the Western code page, not " << GetACP();
+    HWND window = StartQuiet(program_);
+    ASSERT_NE(window, nullptr);
+    HWND dialog = OpenEntries(program_, window, IDM_ADD_ENTRY);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(SaveRefused(
+        program_, dialog, "Zażółć gęślą jaźń", "Best fit drops the accents.", "Data Entry Error",
+        "The Subject contains \"ż\", \"ł\", \"ć\", \"ę\", \"ś\" and 3 more, which this "
+        "computer's character set cannot hold. Nothing was saved. Write the Subject without such "
+        "characters and save again."));
+    ASSERT_TRUE(SaveRefused(
+        program_, dialog, "Greetings", "Привет 世界 😀 end", "Data Entry Error",
+        "The Journal Entry contains \"П\", \"р\", \"и\", \"в\", \"е\" and 4 more, which this "
+        "computer's character set cannot hold. Nothing was saved. Write the Journal Entry without "
+        "such characters and save again."));
+    Type(dialog, IDC_SUBJECT, "Crème brûlée");
+    Type(dialog, IDC_ENTRY_TEXT, "Café déjà €5");
+    PostClick(dialog, IDC_SAVE);
+    ASSERT_TRUE(WaitLineCount(dialog, 1));
+    CloseEntries(dialog);
+    ExitAnswering(program_, window);
+    const std::vector<JournalRow> rows = ReadJournal(DatabaseFile());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].subject, InCodePage(u"Crème brûlée", 1252));
+    EXPECT_EQ(rows[0].entry, InCodePage(u"Café déjà €5", 1252));
+}
 
 TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords) {
     if (GetACP() != 1251) GTEST_SKIP() << "runs under the Cyrillic code page, not " << GetACP();
