@@ -161,11 +161,8 @@ int RunBackup(const ToolContext& context, const CommandLine& line) {
             return kExitUsage;
         }
     }
+    if (!JournalExists(context)) return kExitFailed;
     const std::string journal = JournalPath(context);
-    if (!platform::IsFile(journal)) {
-        Complain("there is no journal in " + context.dataFolder + " (no file " + journal + ")");
-        return kExitFailed;
-    }
     const std::string* to = line.Value("to");
     const std::string folder = to != nullptr ? *to : JoinFolder(context.dataFolder, kBackupsFolder);
     const std::string name =

@@ -93,6 +93,13 @@ std::string JournalPath(const ToolContext& context) {
     return DataFile(context, kDatabaseFileName);
 }
 
+bool JournalExists(const ToolContext& context) {
+    const std::string journal = JournalPath(context);
+    if (platform::IsFile(journal)) return true;
+    Complain("there is no journal in " + context.dataFolder + " (no file " + journal + ")");
+    return false;
+}
+
 void Say(std::string_view text) {
     platform::WriteOut(std::string(text) + "\n");
 }

@@ -396,11 +396,8 @@ int RunExport(const ToolContext& context, const CommandLine& line) {
             "--help)");
         return kExitUsage;
     }
+    if (!JournalExists(context)) return kExitFailed;
     const std::string journal = JournalPath(context);
-    if (!platform::IsFile(journal)) {
-        Complain("there is no journal in " + context.dataFolder + " (no file " + journal + ")");
-        return kExitFailed;
-    }
     if (const int access = CheckAccess(context); access != kExitDone) return access;
 
     const std::string* output = line.Value("output");

@@ -205,24 +205,24 @@ int main(int argc, char** argv) {
             name.resize(equals);
             hasValue = true;
         }
-        const OptionSpec* spec = FindOption(kGlobalOptions, name);
+        const OptionSpec* optionSpec = FindOption(kGlobalOptions, name);
         CommandLine* target = &global;
-        if (spec == nullptr && command != nullptr) {
-            spec = FindOption(command->options, name);
+        if (optionSpec == nullptr && command != nullptr) {
+            optionSpec = FindOption(command->options, name);
             target = &line;
         }
-        if (spec == nullptr || (argument.compare(0, 2, "--") != 0 && argument != "-h")) {
+        if (optionSpec == nullptr || (argument.compare(0, 2, "--") != 0 && argument != "-h")) {
             Usage("unknown option \"" + argument + "\"" +
                   (command == nullptr ? "" : std::string(" for ") + command->name));
             return kExitUsage;
         }
-        if (spec->takesValue && !hasValue) {
+        if (optionSpec->takesValue && !hasValue) {
             if (i + 1 >= arguments.size()) {
                 Usage("--" + name + " needs a value");
                 return kExitUsage;
             }
             value = arguments[++i];
-        } else if (!spec->takesValue && hasValue) {
+        } else if (!optionSpec->takesValue && hasValue) {
             Usage("--" + name + " takes no value");
             return kExitUsage;
         }

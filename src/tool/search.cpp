@@ -106,11 +106,8 @@ int RunSearch(const ToolContext& context, const CommandLine& line) {
         Complain("search needs a text to look for");
         return kExitUsage;
     }
+    if (!JournalExists(context)) return kExitFailed;
     const std::string journal = JournalPath(context);
-    if (!platform::IsFile(journal)) {
-        Complain("there is no journal in " + context.dataFolder + " (no file " + journal + ")");
-        return kExitFailed;
-    }
     if (const int access = CheckAccess(context); access != kExitDone) return access;
 
     const TypedText pattern = ConvertTypedText(Utf16FromUtf8(wanted), *context.page);

@@ -45,6 +45,8 @@ struct CommandLine {
 std::string DataFile(const ToolContext& context, const char* name);
 // The journal database's path.
 std::string JournalPath(const ToolContext& context);
+// True when the data folder holds a journal; otherwise says so.
+bool JournalExists(const ToolContext& context);
 // folder and a name, joined with the system's separator.
 std::string JoinFolder(const std::string& folder, const std::string& name);
 
