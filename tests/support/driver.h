@@ -21,26 +21,15 @@
 #include "support/files.h"
 #include "support/oracles.h"
 #include "support/side_db.h"
+#include "support/wait.h"
 
 namespace e2e {
 
-// Deadlines, generous: a loaded machine may be many times slower than usual.
-constexpr DWORD kWaitMs = 30000;
+using wait::kWaitMs;
+using wait::WaitUntil;
+// Longer deadlines: a start, and one answer to a message.
 constexpr DWORD kStartMs = 60000;
 constexpr DWORD kAnswerMs = 120000;
-
-// Waits until ready() holds, looking again every pollMs (a timed wait asks
-// for a fine interval, so that the time seen is the time the state came);
-// false after the deadline.
-template <typename Ready>
-bool WaitUntil(Ready ready, DWORD timeoutMs = kWaitMs, DWORD pollMs = 20) {
-    const DWORD start = GetTickCount();
-    while (!ready()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(pollMs);
-    }
-    return true;
-}
 
 // The folder holding larkmoor.exe and the files shipped beside it.
 std::string ProgramFolderPath();

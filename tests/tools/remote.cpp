@@ -8,19 +8,11 @@
 #include <cstring>
 
 #include "resource.h"
+#include "support/wait.h"
 
 namespace {
 
 HWND FindMain() { return FindWindowA("larkmoorclass", nullptr); }
-
-bool WaitFor(bool (*ready)(), DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!ready()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -30,7 +22,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (std::strcmp(argv[1], "wait") == 0) {
-        return WaitFor([] {
+        return wait::WaitUntil([] {
             HWND window = FindMain();
             return window != nullptr && IsWindowVisible(window) && IsWindowEnabled(window);
         }, 30000) ? 0 : 1;
@@ -39,7 +31,7 @@ int main(int argc, char** argv) {
         HWND window = FindMain();
         if (window == nullptr) return 1;
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
-        return WaitFor([] { return FindMain() == nullptr; }, 30000) ? 0 : 1;
+        return wait::WaitUntil([] { return FindMain() == nullptr; }, 30000) ? 0 : 1;
     }
     std::fprintf(stderr, "unknown command: %s\n", argv[1]);
     return 2;

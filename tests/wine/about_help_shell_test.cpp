@@ -17,6 +17,7 @@
 #include "shell/shell.h"
 #include "support/oracles.h"
 #include "support/ui_harness.h"
+#include "support/wait.h"
 
 namespace {
 
@@ -77,14 +78,16 @@ std::string ReportingCommand(const std::string& report) {
 // (or after a minute).
 std::vector<std::string> WaitForReport(const std::string& report) {
     std::vector<std::string> lines;
-    for (const DWORD start = GetTickCount(); lines.size() < 2 && GetTickCount() - start < 60000;) {
-        Sleep(20);
-        // Whole lines only: cmd may be writing the next one.
-        const std::string bytes = ReadFileBytes(report);
-        lines = oracle::LinesOf(bytes.substr(0, bytes.rfind('\n') + 1));
-        for (std::string& l : lines)
-            while (!l.empty() && (l.back() == ' ' || l.back() == '\r')) l.pop_back();
-    }
+    wait::WaitUntil(
+        [&] {
+            // Whole lines only: cmd may be writing the next one.
+            const std::string bytes = ReadFileBytes(report);
+            lines = oracle::LinesOf(bytes.substr(0, bytes.rfind('\n') + 1));
+            for (std::string& l : lines)
+                while (!l.empty() && (l.back() == ' ' || l.back() == '\r')) l.pop_back();
+            return lines.size() >= 2;
+        },
+        60000);
     return lines;
 }
 
