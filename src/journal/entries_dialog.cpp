@@ -22,6 +22,11 @@ namespace {
 // 1 while Save rewrites the record shown (Search and Browse), 0 in Add.
 int SaveUpdates = 0;
 
+// The subject and entry fields as they were last filled from the journal or
+// emptied. Text that differs from them is typing not saved yet.
+std::u16string ShownSubject;
+std::u16string ShownEntry;
+
 // Work buffers, reused at every use. The quoted forms have room for texts
 // made of single quotes only, so nothing is ever stored cut.
 char SearchText[kTextSize];
@@ -36,12 +41,15 @@ char Timestamp[kTimestampSize];
 
 constexpr const char kDataEntryErrorCaption[] = "Data Entry Error";
 constexpr const char kConfirmDeletionCaption[] = "Confirm Deletion";
+constexpr const char kUnsavedChangesCaption[] = "Unsaved Changes";
 
 constexpr const char kSearchTooShort[] = "Search string must be at least 3 characters.";
 constexpr const char kSubjectRequired[] = "Subject required.";
 constexpr const char kSubjectTooShort[] = "Subject is too short.";
 constexpr const char kEntryRequired[] = "Journal Entry required.";
 constexpr const char kConfirmDeletion[] = "Are you sure?";
+constexpr const char kUnsavedChanges[] =
+    "The changes to this entry are not saved. Do you want to save them?";
 constexpr const char kNoEntrySelected[] =
     "No entry is selected to change, so nothing was saved. Select an entry in the list to "
     "change it; to write a new entry, use Add.";
@@ -84,11 +92,24 @@ HWND SubjectList(HWND dialog) {
     return GetDlgItem(dialog, IDC_SUBJECT_LIST);
 }
 
+void RememberShownText(HWND dialog) {
+    ShownSubject = ReadTypedText(GetDlgItem(dialog, IDC_SUBJECT));
+    ShownEntry = ReadTypedText(GetDlgItem(dialog, IDC_ENTRY_TEXT));
+}
+
+// The record number and the date are the program's own; only the subject and
+// the entry hold the user's typing.
+bool UnsavedTyping(HWND dialog) {
+    return ReadTypedText(GetDlgItem(dialog, IDC_SUBJECT)) != ShownSubject ||
+           ReadTypedText(GetDlgItem(dialog, IDC_ENTRY_TEXT)) != ShownEntry;
+}
+
 void EmptyFields(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_RECORD_NUMBER, "");
     SetDlgItemTextA(dialog, IDC_DATE, "");
     SetDlgItemTextA(dialog, IDC_SUBJECT, "");
     SetDlgItemTextA(dialog, IDC_ENTRY_TEXT, "");
+    RememberShownText(dialog);
 }
 
 // The record number field is read-only and filled only from the database,
@@ -99,14 +120,31 @@ bool ShownRecord(HWND dialog, int* record) {
     return shown != FALSE;
 }
 
+// The record number of the selected line, or -1 when none is selected.
+int SelectedRecord(HWND dialog) {
+    HWND list = SubjectList(dialog);
+    const LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return -1;
+    return static_cast<int>(SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+}
+
+// Selects the line of a record (none when it has no line or record is -1).
+// Setting the selection from here sends no notification.
+void SelectRecordLine(HWND dialog, int record) {
+    HWND list = SubjectList(dialog);
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    LRESULT line = -1;
+    for (LRESULT i = 0; record >= 0 && i < count && line < 0; ++i)
+        if (SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0) == record) line = i;
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+}
+
 // Shows the record of the selected line: each line carries its record
 // number, so lines that share a subject each lead to their own record.
 void ShowSelectedEntry(HWND dialog) {
-    HWND list = SubjectList(dialog);
-    const LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (index == LB_ERR) return;
-    const LRESULT record = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
-    ShowEntryByNumber(dialog, static_cast<int>(record));
+    EmptyFields(dialog);
+    const int record = SelectedRecord(dialog);
+    if (record >= 0 && ShowEntryByNumber(dialog, record)) RememberShownText(dialog);
 }
 
 void RefillList(HWND dialog) {
@@ -168,6 +206,7 @@ void SetUp(HWND dialog) {
         SaveUpdates = 0;
         break;
     }
+    RememberShownText(dialog);
 }
 
 void Search(HWND dialog) {
@@ -190,14 +229,16 @@ void Search(HWND dialog) {
     SearchSubjects(dialog, QuotedSearchText);
 }
 
-void Save(HWND dialog) {
+// True when the entry was stored; otherwise the user has been told why and
+// the fields are kept.
+bool Save(HWND dialog) {
     // What the code page cannot hold is refused first, before anything in
     // the dialog changes: the four fields stay as the user left them.
     const ControlText subject = ReadControlText(GetDlgItem(dialog, IDC_SUBJECT));
     const ControlText entry = ReadControlText(GetDlgItem(dialog, IDC_ENTRY_TEXT));
     if (!Representable(dialog, IDC_SUBJECT, subject, kSubjectFieldName) ||
         !Representable(dialog, IDC_ENTRY_TEXT, entry, kEntryFieldName))
-        return;
+        return false;
 
     ClearText(QuotedSubject, sizeof QuotedSubject);
     ClearText(ScrambledEntry, sizeof ScrambledEntry);
@@ -213,16 +254,16 @@ void Save(HWND dialog) {
     const std::size_t subjectLength = std::strlen(SubjectText);
     if (subjectLength == 0) {
         Warn(dialog, kSubjectRequired, kDataEntryErrorCaption);
-        return;
+        return false;
     }
     if (subjectLength < 3) {
         Warn(dialog, kSubjectTooShort, kDataEntryErrorCaption);
-        return;
+        return false;
     }
     CopyAnsiText(entry.ansi.bytes, EntryText, sizeof EntryText);
     if (EntryText[0] == '\0') {
         Warn(dialog, kEntryRequired, kDataEntryErrorCaption);
-        return;
+        return false;
     }
     // The key byte scrambles to a zero byte, which would end the stored text
     // there: refuse rather than store the entry cut.
@@ -231,13 +272,13 @@ void Save(HWND dialog) {
             CharactersHoldingByte(entry.typed, EncodeAnsiCharacter, nullptr, kScrambleKey);
         Warn(dialog, ScrambleKeyInEntryMessage(holding), kDataEntryErrorCaption);
         ShowCharacter(dialog, IDC_ENTRY_TEXT, FindFirstOf(entry.typed, holding));
-        return;
+        return false;
     }
     int record = 0;
     const bool recordShown = ShownRecord(dialog, &record);
     if (SaveUpdates == 1 && !recordShown) {
         Warn(dialog, kNoEntrySelected, kNoticeCaption);
-        return;
+        return false;
     }
 
     QuoteSqlText(SubjectText, QuotedSubject);
@@ -250,12 +291,13 @@ void Save(HWND dialog) {
     else if (EntriesMode == EntryMode::Add)
         result = InsertEntry(DateText, QuotedSubject, QuotedScrambledEntry);
     else
-        return;
-    if (!WriteSucceeded(dialog, result, kNotSaved, kNotSavedRecordGone)) return;
+        return false;
+    if (!WriteSucceeded(dialog, result, kNotSaved, kNotSavedRecordGone)) return false;
 
     // After a save the list shows every subject, in every mode.
     RefillList(dialog);
     EmptyFields(dialog);
+    return true;
 }
 
 void Delete(HWND dialog) {
@@ -272,7 +314,38 @@ void Delete(HWND dialog) {
     EmptyFields(dialog);
 }
 
+// Typing not saved yet is never dropped without asking. True when the dialog
+// may go on to close or to show another record: nothing was typed, the user
+// chose not to save it, or chose to and it was saved.
+bool MayLeaveTyping(HWND dialog) {
+    if (!UnsavedTyping(dialog)) return true;
+    switch (ShowMessage(dialog, kUnsavedChangesCaption, kUnsavedChanges,
+                        MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        return Save(dialog);
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Another line was selected. The newly selected record is known by its
+// number, because a save on the way refills the list.
+void SelectionChanged(HWND dialog) {
+    const int wanted = SelectedRecord(dialog);
+    int shown = -1;
+    if (!ShownRecord(dialog, &shown)) shown = -1;
+    if (!MayLeaveTyping(dialog)) {
+        SelectRecordLine(dialog, shown);
+        return;
+    }
+    if (SelectedRecord(dialog) != wanted) SelectRecordLine(dialog, wanted);
+    ShowSelectedEntry(dialog);
+}
+
 void Close(HWND dialog) {
+    if (!MayLeaveTyping(dialog)) return;
     EntriesMode = EntryMode::None;
     SaveUpdates = 0;
     EndDialog(dialog, 0);
@@ -289,10 +362,7 @@ INT_PTR CALLBACK EntriesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         // The list's notifications are all taken; only a change of selection
         // shows another record.
         if (LOWORD(wParam) == IDC_SUBJECT_LIST) {
-            if (HIWORD(wParam) == LBN_SELCHANGE) {
-                EmptyFields(dialog);
-                ShowSelectedEntry(dialog);
-            }
+            if (HIWORD(wParam) == LBN_SELCHANGE) SelectionChanged(dialog);
             return TRUE;
         }
         // Buttons count only with notification code 0 (a click). IDOK and

@@ -47,15 +47,21 @@ TypedText ConvertToAnsi(std::u16string_view text) {
     return ConvertTypedText(text, EncodeAnsiCharacter, nullptr);
 }
 
-ControlText ReadControlText(HWND control) {
-    ControlText text;
+std::u16string ReadTypedText(HWND control) {
+    std::u16string typed;
     const int length = GetWindowTextLengthW(control);
     if (length > 0) {
-        text.typed.resize(static_cast<std::size_t>(length) + 1);
-        const int got =
-            GetWindowTextW(control, reinterpret_cast<WCHAR*>(&text.typed[0]), length + 1);
-        text.typed.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+        typed.resize(static_cast<std::size_t>(length) + 1);
+        const int got = GetWindowTextW(control, reinterpret_cast<WCHAR*>(&typed[0]), length + 1);
+        typed.resize(static_cast<std::size_t>(got > 0 ? got : 0));
     }
+    return typed;
+}
+
+ControlText ReadControlText(HWND control) {
+    // Read straight into the result, so that a password leaves no copy of
+    // itself behind to wipe.
+    ControlText text{ReadTypedText(control), {}};
     text.ansi = ConvertToAnsi(text.typed);
     return text;
 }

@@ -22,6 +22,9 @@ bool EncodeAnsiCharacter(char32_t character, std::string* bytes, const void* con
 // UTF-16 text in the system's ANSI code page.
 TypedText ConvertToAnsi(std::u16string_view text);
 
+// The text of a control in UTF-16, exactly as the user sees it.
+std::u16string ReadTypedText(HWND control);
+
 // The text of a control, read in UTF-16, as typed and in the code page.
 struct ControlText {
     std::u16string typed;

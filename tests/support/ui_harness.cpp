@@ -92,6 +92,11 @@ void CALLBACK MessageBoxAnswerer::Answer(HWND, UINT, UINT_PTR timer, DWORD) {
     seen.owner = GetWindow(box, GW_OWNER);
     seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     seen.yesNo = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDNO) != nullptr;
+    seen.cancel = GetDlgItem(box, IDCANCEL) != nullptr;
+    // The message box's icon is the static control 0x440; system icons are
+    // shared, so the handle tells which one it shows.
+    seen.question = SendDlgItemMessageA(box, 0x440, STM_GETICON, 0, 0) ==
+                    reinterpret_cast<LRESULT>(LoadIconA(nullptr, IDI_QUESTION));
     int answer = seen.yesNo ? IDYES : IDOK;
     if (!self->answers_.empty()) {
         answer = self->answers_.front();

@@ -21,6 +21,8 @@ struct SeenBox {
     HWND owner = nullptr;
     bool topmost = false;   // system-modal boxes stay on top
     bool yesNo = false;     // offers Yes and No
+    bool cancel = false;    // offers Cancel
+    bool question = false;  // shows the question icon
     int answer = 0;         // the button the answerer pressed
 };
 

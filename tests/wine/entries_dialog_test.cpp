@@ -64,6 +64,13 @@ protected:
         return stored;
     }
     static std::size_t StoredCount() { return ReadJournal(DatabasePath).size(); }
+    // A new journal of these subjects, each with the text "<first letter> text".
+    static void NewJournal(const std::vector<std::string>& subjects) {
+        DeleteFileA(DatabasePath);
+        CreateJournalDatabase();
+        for (const std::string& subject : subjects)
+            Seed(subject, std::string(1, static_cast<char>(std::tolower(subject[0]))) + " text");
+    }
 
     HWND Item(int id) const { return GetDlgItem(dialog_, id); }
     void Fill(const std::string& subject, const std::string& entry) const {
@@ -368,19 +375,135 @@ TEST_F(EntriesDialogTest, ValuesTooLongOrNullFromAnotherProgramAreShownCut) {
     EXPECT_EQ(Text(IDC_ENTRY_TEXT), entry.substr(0, kEntrySize - 1));
 }
 
-// --- Closing -----------------------------------------------------------------
+// --- Closing and unsaved typing ------------------------------------------------
 
-TEST_F(EntriesDialogTest, EnterAndEscapeLeaveItOpenOkAndCloseBoxClose) {
+TEST_F(EntriesDialogTest, EnterAndEscapeLeaveItOpen) {
     Open(EntryMode::Add);
     EXPECT_EQ(SendMessageA(dialog_, WM_COMMAND, IDOK, 0), 0);
     EXPECT_EQ(SendMessageA(dialog_, WM_COMMAND, IDCANCEL, 0), 0);
     EXPECT_TRUE(IsWindowVisible(dialog_));
     EXPECT_EQ(EntriesMode, EntryMode::Add);
-    Click(dialog_, IDC_ENTRIES_OK);
-    EXPECT_FALSE(IsWindowVisible(dialog_));
-    EXPECT_EQ(EntriesMode, EntryMode::None);
+}
+
+// Every way of closing, in every mode, with and without typing not saved yet,
+// and each answer to the question: Yes saves and closes, No closes, Cancel
+// keeps the dialog and the typing.
+TEST_F(EntriesDialogTest, ClosingWithUnsavedTypingAsksFirst) {
+    const std::pair<const char*, void (*)(HWND)> ways[] = {
+        {"OK", [](HWND dialog) { Click(dialog, IDC_ENTRIES_OK); }},
+        {"close box", [](HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Alt+F4",
+         [](HWND dialog) {
+             SendMessageA(dialog, WM_SYSKEYDOWN, VK_F4, 0x20000001);  // Alt is down
+             PumpMessages();
+         }},
+    };
+    for (EntryMode mode : {EntryMode::Add, EntryMode::Search, EntryMode::Browse})
+        for (const auto& [way, close] : ways)
+            for (int answer : {0, IDYES, IDNO, IDCANCEL}) {  // 0: nothing typed
+                SCOPED_TRACE(std::string(way) + " in mode " + std::to_string(int(mode)) +
+                             ", answer " + std::to_string(answer));
+                NewJournal({"Seeded"});
+                Open(mode);
+                if (mode == EntryMode::Search) {
+                    Type(IDC_SEARCH_TEXT, "See");
+                    Click(dialog_, IDC_SEARCH_GO);
+                    Select(0);
+                }
+                const std::string subject = mode == EntryMode::Add ? "New one" : "Seeded";
+                if (answer != 0) {
+                    Fill(subject, "typed " + std::string(way));
+                    boxes_.QueueAnswer(answer);
+                }
+                close(dialog_);
+                if (answer == 0) {
+                    EXPECT_TRUE(boxes_.Boxes().empty());
+                } else {
+                    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+                    EXPECT_TRUE(boxes_.Boxes()[0].yesNo && boxes_.Boxes()[0].cancel);
+                    EXPECT_TRUE(boxes_.Boxes()[0].question);
+                    ExpectOneBox("Unsaved Changes",
+                                 "The changes to this entry are not saved. Do you want to save them?");
+                }
+                EXPECT_EQ(Ended(), answer != IDCANCEL);
+                EXPECT_EQ(EntriesMode, answer == IDCANCEL ? mode : EntryMode::None);
+                std::vector<std::string> entries;
+                for (const JournalRow& row : ReadJournal(DatabasePath))
+                    entries.push_back(row.subject + ": " + row.entry);
+                std::vector<std::string> expected = {"Seeded: s text"};
+                if (answer == IDYES && mode == EntryMode::Add)
+                    expected.push_back("New one: typed " + std::string(way));
+                if (answer == IDYES && mode != EntryMode::Add)
+                    expected = {"Seeded: typed " + std::string(way)};
+                EXPECT_EQ(entries, expected);
+                if (answer == IDCANCEL) {
+                    EXPECT_EQ(Text(IDC_ENTRY_TEXT), "typed " + std::string(way));
+                }
+            }
+}
+
+// A save that is refused keeps the dialog open with the typing; in Search
+// with no record shown, Save refuses too.
+TEST_F(EntriesDialogTest, YesWithARefusedSaveKeepsTheDialogOpen) {
+    Seed("Seeded", "text");
+    const std::pair<EntryMode, const char*> refusals[] = {
+        {EntryMode::Add, "Subject is too short."},
+        {EntryMode::Browse, "Subject is too short."},
+        {EntryMode::Search, kNoEntrySelected},
+    };
+    for (const auto& [mode, message] : refusals) {
+        SCOPED_TRACE(message);
+        Open(mode);
+        Fill(mode == EntryMode::Search ? "Typed subject" : "ab", "kept text");
+        boxes_.QueueAnswer(IDYES);
+        Click(dialog_, IDC_ENTRIES_OK);
+        EXPECT_EQ(TakeBoxTexts(),
+                  (std::vector<std::string>{
+                      "The changes to this entry are not saved. Do you want to save them?",
+                      message}));
+        EXPECT_FALSE(Ended());
+        EXPECT_EQ(Text(IDC_ENTRY_TEXT), "kept text");
+    }
+    EXPECT_EQ(StoredCount(), 1u);
+}
+
+// Another line selected while the record shown has unsaved typing: Yes saves
+// it and shows the new line's record, No shows it without saving, Cancel puts
+// the selection back and keeps the typing; a refused save acts as Cancel.
+TEST_F(EntriesDialogTest, SelectingAnotherLineWithUnsavedTypingAsksFirst) {
+    struct Case {
+        int answer;
+        const char* subject;
+        bool moves;
+        const char* stored;
+        std::size_t boxes;
+    };
+    const Case cases[] = {
+        {IDYES, "Alpha", true, "a edited", 1},
+        {IDNO, "Alpha", true, "a text", 1},
+        {IDCANCEL, "Alpha", false, "a text", 1},
+        {IDYES, "Al", false, "a text", 2},  // and "Subject is too short."
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        NewJournal({"Alpha", "Beta"});
+        Open(EntryMode::Browse);
+        Fill(c.subject, "a edited");
+        boxes_.QueueAnswer(c.answer);
+        Select(1);
+        EXPECT_EQ(boxes_.Boxes().size(), c.boxes);
+        boxes_.Clear();
+        if (c.moves)
+            ExpectShown("2", "2020-02-02 02:02:02", "Beta", "b text");
+        else
+            EXPECT_EQ(Text(IDC_SUBJECT) + "/" + Text(IDC_ENTRY_TEXT),
+                      std::string(c.subject) + "/a edited");
+        EXPECT_EQ(Selected(), c.moves ? 1 : 0);
+        EXPECT_STREQ(Stored(1)->entry, c.stored);
+    }
+    // With nothing typed, a new line just shows its record.
     Open(EntryMode::Browse);
-    SendMessageA(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_FALSE(IsWindowVisible(dialog_));
-    EXPECT_EQ(EntriesMode, EntryMode::None);
+    Select(1);
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(Text(IDC_SUBJECT), "Beta");
 }
