@@ -26,6 +26,8 @@ int SaveUpdates = 0;
 // emptied. Text that differs from them is typing not saved yet.
 std::u16string ShownSubject;
 std::u16string ShownEntry;
+// True while the user is asked whether to save that typing.
+bool Asking = false;
 
 // Work buffers, reused at every use. The quoted forms have room for texts
 // made of single quotes only, so nothing is ever stored cut.
@@ -317,17 +319,17 @@ void Delete(HWND dialog) {
 // Typing not saved yet is never dropped without asking. True when the dialog
 // may go on to close or to show another record: nothing was typed, the user
 // chose not to save it, or chose to and it was saved.
+// A second request that arrives while the question is open (a notification
+// already on its way) is refused; the first one's answer decides.
 bool MayLeaveTyping(HWND dialog) {
+    if (Asking) return false;
     if (!UnsavedTyping(dialog)) return true;
-    switch (ShowMessage(dialog, kUnsavedChangesCaption, kUnsavedChanges,
-                        MB_YESNOCANCEL | MB_ICONQUESTION)) {
-    case IDYES:
-        return Save(dialog);
-    case IDNO:
-        return true;
-    default:
-        return false;
-    }
+    Asking = true;
+    const int answer = ShowMessage(dialog, kUnsavedChangesCaption, kUnsavedChanges,
+                                   MB_YESNOCANCEL | MB_ICONQUESTION);
+    const bool mayLeave = answer == IDNO || (answer == IDYES && Save(dialog));
+    Asking = false;
+    return mayLeave;
 }
 
 // Another line was selected. The newly selected record is known by its

@@ -83,7 +83,7 @@ TEST_F(FileFaultTest, ReadOnlyDataFolderRefusesEveryWriteAndKeepsEverything) {
     dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(SaveRefused(program, dialog, "On a read-only disk", "Kept in the field."));
-    CloseEntries(dialog);
+    CloseEntriesDropping(program, dialog);
 
     // A new password that cannot be saved is not taken.
     dialog = OpenDialog(program, window, IDM_CHANGE_PASSWORD);

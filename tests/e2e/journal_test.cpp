@@ -125,6 +125,47 @@ TEST_F(JournalTest, AddSearchChangeDeleteCompactAndReadTheBytesBack) {
                          "2|" + planDate + "|" + Hex(plan.subject) + "|" + Hex(Scrambled(plan.text)) + "|text"}));
 }
 
+TEST_F(JournalTest, TypingNotSavedIsNotDroppedWithoutAsking) {
+    QuietSettings();
+    ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal(kEntries), "");
+    Larkmoor program;
+    HWND window = StartQuiet(program);
+    ASSERT_NE(window, nullptr);
+
+    // OK and the close box ask first: Cancel keeps the dialog and the text,
+    // No closes it and stores nothing.
+    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    ASSERT_NE(dialog, nullptr);
+    SetField(dialog, IDC_SUBJECT, "Half an hour");
+    SetField(dialog, IDC_ENTRY_TEXT, "of typing");
+    for (int way = 0; way < 2; ++way) {
+        if (way == 0) PostClick(dialog, IDC_ENTRIES_OK);
+        if (way == 1) PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_TRUE(Answer(program, kUnsavedCaption, kUnsavedQuestion, IDCANCEL)) << way;
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        EXPECT_EQ(Field(dialog, IDC_ENTRY_TEXT), "of typing");
+    }
+    CloseEntriesDropping(program, dialog);
+
+    // An edited record and a click on another line: Yes stores the edit and
+    // shows the line clicked. With nothing typed, closing asks nothing.
+    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, "Garden ideas"));
+    SetField(dialog, IDC_ENTRY_TEXT, "Roses, tulips and a pond.");
+    ClickLine(dialog, "Morning pages");
+    ASSERT_TRUE(Answer(program, kUnsavedCaption, kUnsavedQuestion, IDYES));
+    ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, "Morning pages"));
+    EXPECT_EQ(Field(dialog, IDC_ENTRY_TEXT), kEntries[0].text);
+    CloseEntries(dialog);
+    ExitAnswering(program, window);
+
+    const std::vector<JournalRow> rows = ReadJournal(DatabaseFile());
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].entry, kEntries[0].text);
+    EXPECT_EQ(rows[2].entry, "Roses, tulips and a pond.");
+}
+
 TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
     QuietSettings();
     // 0x82 scrambles to a single quote: the quoted scrambled entry is nearly
@@ -349,7 +390,7 @@ TEST_P(SpoiltDatabaseTest, SaysWhatFailedAndKeepsTypedTextAndFile) {
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(SaveRefused(program, dialog, "Typed into a spoilt journal",
                             "Not one word of this may go."));
-    CloseEntries(dialog);
+    CloseEntriesDropping(program, dialog);
     PostCommand(window, IDM_COMPACT_DATABASE);
     ASSERT_TRUE(Answer(program, "Notice",
                        GetParam().compacts ? "Database compacted." : "Compact database error!"));

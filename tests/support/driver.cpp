@@ -17,6 +17,9 @@ const char kJournalUnreadable[] =
     "The journal could not be read: the database file is locked by another program, "
     "damaged or not a Larkmoor database.";
 const char kErrorCaption[] = "An unexpected error has occurred!";
+const char kUnsavedCaption[] = "Unsaved Changes";
+const char kUnsavedQuestion[] =
+    "The changes to this entry are not saved. Do you want to save them?";
 
 namespace {
 
@@ -433,16 +436,42 @@ bool SaveRefused(Larkmoor& program, HWND dialog, const std::string& subject,
     return answered;
 }
 
-void SelectLine(HWND dialog, const std::string& subject) {
+namespace {
+
+// The index of the first line with this text; the line count when none.
+std::size_t LineIndex(HWND dialog, const std::string& subject) {
     const std::vector<std::string> lines = ListLines(dialog);
     std::size_t index = 0;
     while (index < lines.size() && lines[index] != subject) ++index;
-    ASSERT_LT(index, lines.size()) << subject;
+    EXPECT_LT(index, lines.size()) << subject;
+    return index;
+}
+
+}  // namespace
+
+void SelectLine(HWND dialog, const std::string& subject) {
+    const std::size_t index = LineIndex(dialog, subject);
     HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
     Send(list, LB_SETCURSEL, index);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SUBJECT_LIST, LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
     ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, subject));
+}
+
+void ClickLine(HWND dialog, const std::string& subject) {
+    const LRESULT index = static_cast<LRESULT>(LineIndex(dialog, subject));
+    HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
+    const LRESULT height = Send(list, LB_GETITEMHEIGHT);
+    const LPARAM point =
+        MAKELPARAM(4, (index - Send(list, LB_GETTOPINDEX)) * height + height / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
+}
+
+void CloseEntriesDropping(Larkmoor& program, HWND dialog) {
+    PostClick(dialog, IDC_ENTRIES_OK);
+    EXPECT_TRUE(Answer(program, kUnsavedCaption, kUnsavedQuestion, IDNO));
+    EXPECT_TRUE(WaitGone(dialog));
 }
 
 std::string UnixPath(const std::string& windowsPath) {

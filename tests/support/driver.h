@@ -158,6 +158,9 @@ extern const char kNotSaved[];
 extern const char kNotDeleted[];
 extern const char kJournalUnreadable[];
 extern const char kErrorCaption[];
+// The question asked before typing not saved yet would be lost.
+extern const char kUnsavedCaption[];
+extern const char kUnsavedQuestion[];
 
 // Posts a command of the main window and waits for the dialog it opens
 // (Entries, Preferences, Change password, Edit Brainstorm Prompts, View
@@ -185,6 +188,12 @@ bool SaveRefused(Larkmoor& program, HWND dialog, const std::string& subject,
 // Selects the line with this text (the first such line) and waits until its
 // record is shown.
 void SelectLine(HWND dialog, const std::string& subject);
+// Clicks the line with this text as the mouse does (button down and up on
+// it) and returns at once.
+void ClickLine(HWND dialog, const std::string& subject);
+// Closes the dialog with OK where typing is not saved: the question is
+// answered No, so the typing is dropped.
+void CloseEntriesDropping(Larkmoor& program, HWND dialog);
 
 // --- Linux beside Wine ------------------------------------------------------------
 
