@@ -48,19 +48,6 @@ protected:
         QuietSettings();
     }
 
-    // Change password with these two texts; answers the box that follows.
-    void ChangePassword(HWND window, const std::string& current, const std::string& fresh,
-                        const std::string& message) {
-        HWND dialog = OpenDialog(program_, window, IDM_CHANGE_PASSWORD);
-        ASSERT_NE(dialog, nullptr);
-        Type(dialog, IDC_CURRENT_PASSWORD, current);
-        Type(dialog, IDC_NEW_PASSWORD, fresh);
-        PostClick(dialog, IDOK);
-        ASSERT_TRUE(Answer(program_, "Notice", message));
-        if (IsWindowVisible(dialog)) PostClick(dialog, IDCANCEL);
-        ASSERT_TRUE(WaitGone(dialog));
-    }
-
     Larkmoor program_;
 };
 
@@ -180,7 +167,7 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
     EXPECT_EQ(TextUtf8(GetDlgItem(dialog, IDC_ENTRY_TEXT)), entry);
     CloseEntries(dialog);
 
-    ChangePassword(window, "granite", "пароль", "Your password has been changed.");
+    ChangePassword(program_, window, "granite", "пароль", "Your password has been changed.");
     HWND login = LogOut(program_, window);
     ASSERT_NE(login, nullptr);
     // What a lossy conversion of the password would have stored.
@@ -188,8 +175,7 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
     PostClick(login, IDOK);
     ASSERT_TRUE(Answer(program_, "Notice", "Incorrect password!"));
     Type(login, IDC_PASSWORD, "пароль");
-    PostClick(login, IDOK);
-    ASSERT_TRUE(WaitGone(login));
+    ASSERT_TRUE(CloseBy(login, IDOK));
     ExitAnswering(program_, window);
 
     const std::vector<JournalRow> rows = ReadJournal(DatabaseFile());

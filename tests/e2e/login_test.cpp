@@ -150,13 +150,7 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
 
-    HWND dialog = OpenDialog(program, window, IDM_CHANGE_PASSWORD);
-    ASSERT_NE(dialog, nullptr);
-    SetField(dialog, IDC_CURRENT_PASSWORD, "granite");
-    SetField(dialog, IDC_NEW_PASSWORD, password);
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(Answer(program, "Notice", "Your password has been changed."));
-    ASSERT_TRUE(WaitGone(dialog));
+    ChangePassword(program, window, "granite", password, "Your password has been changed.");
 
     HWND login = LogOut(program, window);
     ASSERT_NE(login, nullptr);
@@ -164,7 +158,7 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     EXPECT_FALSE(TryPassword(program, login, "granite"));
     EXPECT_TRUE(TryPassword(program, login, password));
 
-    dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     TypeAndSave(dialog, secrets[0], secrets[1]);
     ASSERT_TRUE(WaitLineCount(dialog, 1));
@@ -178,8 +172,7 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     CloseEntries(dialog);
     dialog = OpenDialog(program, window, IDM_PREFERENCES);
     ASSERT_NE(dialog, nullptr);
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(WaitGone(dialog));
+    ASSERT_TRUE(CloseBy(dialog, IDOK));
     PostCommand(window, IDM_COMPACT_DATABASE);
     ASSERT_TRUE(Answer(program, "Notice", "Database compacted."));
     ExitAnswering(program, window);
@@ -209,8 +202,7 @@ TEST_F(LoginTest, UntickingTheLogStopsLaterLinesAndTickingItWritesAtOnce) {
     EXPECT_EQ(Send(logBox, BM_GETCHECK), BST_CHECKED);
     Send(logBox, BM_SETCHECK, BST_UNCHECKED);
     Send(GetDlgItem(preferences, IDC_AUTO_LOGIN), BM_SETCHECK, BST_UNCHECKED);
-    PostClick(preferences, IDOK);
-    ASSERT_TRUE(WaitGone(preferences));
+    ASSERT_TRUE(CloseBy(preferences, IDOK));
     const std::vector<std::string> disabled = {" - Session Start", " - Logging is disabled"};
     EXPECT_EQ(LogEvents(), disabled);
     // Saved at once, with the geometry loaded at start-up.
@@ -235,8 +227,7 @@ TEST_F(LoginTest, UntickingTheLogStopsLaterLinesAndTickingItWritesAtOnce) {
     preferences = OpenDialog(again, window, IDM_PREFERENCES);
     ASSERT_NE(preferences, nullptr);
     Send(GetDlgItem(preferences, IDC_ENABLE_LOG), BM_SETCHECK, BST_CHECKED);
-    PostClick(preferences, IDOK);
-    ASSERT_TRUE(WaitGone(preferences));
+    ASSERT_TRUE(CloseBy(preferences, IDOK));
     EXPECT_EQ(LogEvents().size(), 3u);
     EXPECT_EQ(LogEvents().back(), " - Logging is enabled");
     ExitAnswering(again, window);

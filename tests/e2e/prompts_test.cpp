@@ -124,8 +124,7 @@ TEST_F(PromptsTest, PromptsFilesOf100000LinesAndOfOne10MegabyteLine) {
                                   4 * kStartMs));
             std::printf("Edit Brainstorm Prompts open: %lu ms\n",
                         static_cast<unsigned long>(GetTickCount() - opened));
-            PostClick(dialog, IDCANCEL);
-            ASSERT_TRUE(WaitGone(dialog));
+            ASSERT_TRUE(CloseBy(dialog, IDCANCEL));
         }
         ExitAnswering(program, window);
         EXPECT_TRUE(ReadFileBytes(PromptsFile()) == *file);
@@ -163,8 +162,7 @@ TEST_F(PromptsTest, LogOfAMillionLinesInViewProgramLog) {
     EXPECT_EQ(item(0), "(990001 older lines are not shown)");
     EXPECT_EQ(item(count - 2) + "\n", std::string(line));  // the last line written above
     EXPECT_EQ(item(count - 1).substr(19), " - Session Start");
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(WaitGone(dialog));
+    ASSERT_TRUE(CloseBy(dialog, IDOK));
     ExitAnswering(program, window);
     // Every line is still there, the two of this run after them.
     const std::string after = ReadFileBytes(LogFile());

@@ -170,6 +170,11 @@ bool WaitGone(HWND window) {
     return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
 }
 
+bool CloseBy(HWND dialog, int button) {
+    PostClick(dialog, button);
+    return WaitGone(dialog);
+}
+
 bool Settle(HWND edit) {
     // A left margin other than the one the edit has now; no earlier Settle
     // is still on its way.
@@ -387,9 +392,24 @@ HWND OpenDialog(Larkmoor& program, HWND window, int command, DWORD timeoutMs) {
     return program.WaitDialog(captions.at(command), timeoutMs);
 }
 
+void ChangePassword(Larkmoor& program, HWND window, const std::string& current,
+                    const std::string& fresh, const std::string& notice, bool unsaved) {
+    HWND dialog = OpenDialog(program, window, IDM_CHANGE_PASSWORD);
+    ASSERT_NE(dialog, nullptr);
+    SetTextUtf8(GetDlgItem(dialog, IDC_CURRENT_PASSWORD), current);
+    SetTextUtf8(GetDlgItem(dialog, IDC_NEW_PASSWORD), fresh);
+    PostClick(dialog, IDOK);
+    if (unsaved) {
+        ASSERT_TRUE(Answer(program, kErrorCaption, "Preferences file write error!"));
+    }
+    ASSERT_TRUE(Answer(program, "Notice", notice));
+    // A refused change leaves the dialog open.
+    if (IsWindowVisible(dialog)) PostClick(dialog, IDCANCEL);
+    ASSERT_TRUE(WaitGone(dialog));
+}
+
 void CloseEntries(HWND dialog) {
-    PostClick(dialog, IDC_ENTRIES_OK);
-    EXPECT_TRUE(WaitGone(dialog));
+    EXPECT_TRUE(CloseBy(dialog, IDC_ENTRIES_OK));
 }
 
 std::vector<std::string> ListLines(HWND dialog, int id) {

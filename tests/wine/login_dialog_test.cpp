@@ -43,11 +43,6 @@ protected:
     }
     void Type(const std::string& text) { HarnessTest::Type(IDC_PASSWORD, text); }
     std::string Log() const { return ReadFileBytes(LogPath); }
-    // Sends a key to the password field through the dialog manager.
-    void Press(WPARAM key) {
-        MSG message = {GetDlgItem(dialog_, IDC_PASSWORD), WM_KEYDOWN, key, 1, 0, {0, 0}};
-        EXPECT_TRUE(IsDialogMessageA(dialog_, &message));
-    }
 };
 
 }  // namespace
@@ -62,7 +57,7 @@ TEST_F(LoginDialogTest, OpensEmptyWithFocusOnThePasswordField) {
 
 TEST_F(LoginDialogTest, EmptyPasswordIsRequiredByOkEnterAndCloseBox) {
     Click(dialog_, IDOK);
-    Press(VK_RETURN);
+    EXPECT_TRUE(PressKey(dialog_, IDC_PASSWORD, VK_RETURN));
     SendMessageA(dialog_, WM_CLOSE, 0, 0);
     ASSERT_EQ(boxes_.Boxes().size(), 3u);
     for (const SeenBox& box : boxes_.Boxes()) {
@@ -131,7 +126,7 @@ TEST_F(LoginDialogTest, RightPasswordEndsTheDialogByOkEnterOrCloseBox) {
         Open(IDD_LOGIN, LoginDlgProc);
         Type("granite");
         if (way == 0)
-            Press(VK_RETURN);
+            EXPECT_TRUE(PressKey(dialog_, IDC_PASSWORD, VK_RETURN));
         else
             SendMessageA(dialog_, WM_CLOSE, 0, 0);
         EXPECT_TRUE(Ended()) << way;
@@ -151,7 +146,7 @@ TEST_F(LoginDialogTest, CancelAndEscapeAskTheProgramToEnd) {
     // The dialog's own loop closes it when it meets the quit message.
     EXPECT_FALSE(Ended());
 
-    Press(VK_ESCAPE);
+    EXPECT_TRUE(PressKey(dialog_, IDC_PASSWORD, VK_ESCAPE));
     code = 99;
     ASSERT_TRUE(TakeQuit(&code));
     EXPECT_EQ(code, 0u);

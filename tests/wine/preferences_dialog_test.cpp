@@ -104,8 +104,7 @@ TEST_F(PreferencesDialogTest, OkStoresLogsAndSavesTheWholeRecord) {
 TEST_F(PreferencesDialogTest, EnterConfirmsLikeOk) {
     Open(1, 1, 1);
     Tick(IDC_AUTO_LOGIN, false);
-    MSG message = {GetDlgItem(dialog_, IDC_ENABLE_LOG), WM_KEYDOWN, VK_RETURN, 1, 0, {0, 0}};
-    EXPECT_TRUE(IsDialogMessageA(dialog_, &message));
+    EXPECT_TRUE(PressKey(dialog_, IDC_ENABLE_LOG, VK_RETURN));
     EXPECT_TRUE(Ended());
     EXPECT_EQ(AutoLogin, 0);
     EXPECT_TRUE(PathExists(SettingsPath));
@@ -118,8 +117,7 @@ TEST_F(PreferencesDialogTest, CloseBoxDiscardsAndEscapeDoesNothing) {
     Tick(IDC_AUTO_LOGIN, false);
 
     // Escape reaches the dialog as IDCANCEL and changes nothing.
-    MSG message = {GetDlgItem(dialog_, IDC_ENABLE_LOG), WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
-    IsDialogMessageA(dialog_, &message);
+    PressKey(dialog_, IDC_ENABLE_LOG, VK_ESCAPE);
     Click(dialog_, IDCANCEL);
     // Clicks on the boxes and other notifications do nothing either.
     SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_SETFOCUS), 0);

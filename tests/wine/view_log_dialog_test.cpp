@@ -172,10 +172,7 @@ TEST_F(ViewLogDialogTest, OkEscapeAndCloseBoxEndTheDialog) {
     for (int way = 0; way < 3; ++way) {
         Open();
         if (way == 0) Click(dialog_, IDOK);
-        if (way == 1) {
-            MSG message = {list_, WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
-            IsDialogMessageA(dialog_, &message);
-        }
+        if (way == 1) PressKey(dialog_, IDC_LOG_LIST, VK_ESCAPE);
         if (way == 2) SendMessageA(dialog_, WM_CLOSE, 0, 0);
         EXPECT_TRUE(Ended()) << way;
     }
