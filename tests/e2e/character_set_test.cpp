@@ -28,10 +28,6 @@ std::string InCodePage(const std::u16string& text, int codePage) {
     return typed.bytes;
 }
 
-std::u16string Wide(const std::string& utf8) {
-    return Utf16FromUtf8(utf8);
-}
-
 void Type(HWND dialog, int id, const std::string& utf8) {
     SetTextUtf8(GetDlgItem(dialog, id), utf8);
 }
@@ -163,7 +159,7 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
     Type(dialog, IDC_SEARCH_TEXT, "мир");
     PostClick(dialog, IDC_SEARCH_GO);
     ASSERT_TRUE(WaitLineCount(dialog, 1));
-    SelectLine(dialog, InCodePage(Wide(subject), 1251));
+    SelectLine(dialog, InCodePage(Utf16FromUtf8(subject), 1251));
     EXPECT_EQ(TextUtf8(GetDlgItem(dialog, IDC_ENTRY_TEXT)), entry);
     CloseEntries(dialog);
 
@@ -180,8 +176,8 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
 
     const std::vector<JournalRow> rows = ReadJournal(DatabaseFile());
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].subject, InCodePage(Wide(subject), 1251));
-    EXPECT_EQ(rows[0].entry, InCodePage(Wide(entry), 1251));
+    EXPECT_EQ(rows[0].subject, InCodePage(Utf16FromUtf8(subject), 1251));
+    EXPECT_EQ(rows[0].entry, InCodePage(Utf16FromUtf8(entry), 1251));
     EXPECT_EQ(PasswordLine(), oracle::Scrambled(InCodePage(u"пароль", 1251)));
 }
 

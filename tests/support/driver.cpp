@@ -149,19 +149,14 @@ void PressKeys(HWND window, const std::vector<WORD>& keys) {
     SetForegroundWindow(window);
     EXPECT_TRUE(WaitUntil([window] { return GetForegroundWindow() == window; }))
         << "the window did not come to the front";
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *it;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
+    // Each key goes down at i and up at its mirror place from the end.
+    std::vector<INPUT> inputs(2 * keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        INPUT& down = inputs[i];
+        INPUT& up = inputs[inputs.size() - 1 - i];
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wVk = up.ki.wVk = keys[i];
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }

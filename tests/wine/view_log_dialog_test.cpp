@@ -23,13 +23,7 @@ protected:
         list_ = GetDlgItem(dialog_, IDC_LOG_LIST);
     }
     int Count() const { return static_cast<int>(SendMessageA(list_, LB_GETCOUNT, 0, 0)); }
-    std::string Item(int index) const {
-        char text[kTextSize + 8] = {};
-        if (SendMessageA(list_, LB_GETTEXTLEN, index, 0) >= static_cast<LRESULT>(sizeof text))
-            return "(too long)";
-        SendMessageA(list_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
-        return text;
-    }
+    std::string Item(int index) const { return ListLines(list_).at(index).text; }
     // The item is wholly inside the list's client area.
     bool InView(int index) const {
         RECT item;
