@@ -58,19 +58,6 @@ TEST_F(PromptsTest, FirstStartCopiesDefaultFileAndF4ShowsAnotherPrompt) {
     ExitAnswering(program, window);
 }
 
-TEST_F(PromptsTest, ExistingPromptsFileIsNeverReplaced) {
-    const std::string own = "my first prompt\r\nmy second prompt\r\n";
-    ASSERT_TRUE(WriteFileBytes(PromptsFile(), own));
-    Larkmoor program;
-    HWND window = StartQuiet(program);
-    ASSERT_NE(window, nullptr);
-    // Two prompts: the first pick of a run is the second, then they alternate.
-    EXPECT_EQ(TextOf(PromptView(window)), "my second prompt");
-    EXPECT_EQ(NextPrompt(window, "my second prompt"), "my first prompt");
-    ExitAnswering(program, window);
-    EXPECT_EQ(ReadFileBytes(PromptsFile()), own);
-}
-
 TEST_F(PromptsTest, NoDefaultFileGivesReadErrorAndTheProgramStillWorks) {
     const std::string folder = EmptyTempFolder("larkmoor-no-default-prompts");
     Larkmoor program;
