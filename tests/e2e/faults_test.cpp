@@ -184,6 +184,7 @@ TEST_P(FileCaseTest, TheProgramSaysWhatFailedAndLeavesTheFileAlone) {
             ASSERT_TRUE(Answer(program, "Notice", "Delete the program log? Its lines cannot be brought back.", IDYES));
             ASSERT_TRUE(Answer(program, "Notice", "The program log could not be deleted."));
             EXPECT_EQ(Send(list, LB_GETCOUNT), 2);
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_DELETE_LOG)));
         }
         ASSERT_TRUE(CloseBy(dialog, IDOK));
     } else if (which == Which::Prompts && folder) {

@@ -105,19 +105,6 @@ TEST_F(ViewLogDialogTest, DeleteAsksFirstThenDeletesAndEmptiesTheList) {
     EXPECT_EQ(log.substr(19), " - Session End\n");
 }
 
-TEST_F(ViewLogDialogTest, LogThatCannotBeDeletedSaysSo) {
-    WriteFileBytes(LogPath, NumberedLog(2));
-    SetFileAttributesA(LogPath, FILE_ATTRIBUTE_READONLY);
-    Open();
-    Click(dialog_, IDC_DELETE_LOG);
-    SetFileAttributesA(LogPath, FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(TakeBoxTexts(), (std::vector<std::string>{
-                                  "Delete the program log? Its lines cannot be brought back.",
-                                  "The program log could not be deleted."}));
-    EXPECT_EQ(Count(), 2);
-    EXPECT_TRUE(DeleteEnabled());
-}
-
 TEST_F(ViewLogDialogTest, NewestLinesAroundTheLimitWhateverTheLastLineEnd) {
     const int limit = static_cast<int>(kShownLogLines);
     for (int total : {limit, limit + 1, limit + 2}) {
