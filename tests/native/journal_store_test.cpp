@@ -102,9 +102,6 @@ TEST(JournalStatements, AreBuiltFromTheirExactFormats) {
                  "'%ide%' OR dbsubject LIKE '%ide';");
     ASSERT_TRUE(BuildReadEntryStatement(buffer, sizeof buffer, 3));
     EXPECT_STREQ(buffer, "SELECT * FROM dbtable WHERE a=3 ;");
-    EXPECT_STREQ(kCreateTableStatement,
-                 "CREATE TABLE dbtable (a integer primary key, dbdate text, dbsubject text, "
-                 "dbentry blob)");
     EXPECT_STREQ(kCompactStatement, "VACUUM;");
     EXPECT_STREQ(kListSubjectsStatement,
                  "SELECT a, dbsubject FROM dbtable ORDER BY dbsubject COLLATE NOCASE;");

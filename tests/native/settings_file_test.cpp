@@ -172,17 +172,6 @@ TEST(SettingsFile, HandWrittenOrDamagedFilesAreReadAsTheyStand) {
     }
 }
 
-TEST(SettingsFile, ThePasswordReaderSkipsLeadingWhiteSpace) {
-    // The reason new passwords whose scrambled form begins with white space
-    // are refused: those bytes do not come back.
-    SetRecord({1, 2, 3, 4, 1, 1, 1, " \tpw"});
-    const std::string bytes = Written();
-    EXPECT_EQ(bytes, "1\n2\n3\n4\n1\n1\n1\n \tpw\n");
-    ClearRecord();
-    Read(bytes);
-    EXPECT_STREQ(StoredPassword, "pw");
-}
-
 // A file cut at any byte, or edited by hand, is read as some record whose
 // password can be typed and lets the user in, and the file written from it
 // is whole (seven numbers and the password, each on its own line) and reads
