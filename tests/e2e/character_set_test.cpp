@@ -37,13 +37,8 @@ std::string PasswordLine() {
     return lines.size() == 8 ? lines[7] : std::string();
 }
 
-class CharacterSetTest : public ProgramTest {
+class CharacterSetTest : public QuietProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        QuietSettings();
-    }
-
     Larkmoor program_;
 };
 

@@ -23,11 +23,10 @@ constexpr char kLogBefore[] =
 const std::vector<NewEntry> kTwoEntries = {{"2024-01-02 03:04:05", "Morning pages", "Three pages."},
                                            {"2024-02-03 04:05:06", "It's a plan", "Don't forget."}};
 
-class FileFaultTest : public ProgramTest {
+class FileFaultTest : public QuietProgramTest {
 protected:
     void SetUp() override {
-        ProgramTest::SetUp();
-        QuietSettings();
+        QuietProgramTest::SetUp();
         ASSERT_TRUE(WriteFileBytes(LogFile(), kLogBefore));
         ASSERT_TRUE(WriteFileBytes(PromptsFile(), kOwnPrompts));
         ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal(kTwoEntries), "");

@@ -16,13 +16,7 @@ using namespace e2e;
 
 namespace {
 
-class PromptsTest : public ProgramTest {
-protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        QuietSettings();
-    }
-};
+using PromptsTest = QuietProgramTest;
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();

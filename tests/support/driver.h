@@ -269,4 +269,13 @@ protected:
     }
 };
 
+// The same, with the quiet settings written first.
+class QuietProgramTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        QuietSettings();
+    }
+};
+
 }  // namespace e2e
