@@ -75,6 +75,21 @@ def scramble(data: bytes) -> bytes:
     return bytes(b ^ SCRAMBLE_KEY for b in data)
 
 
+def write_journal(path, rows):
+    """Creates the program's table holding the rows (date, subject bytes, text
+    bytes), the text scrambled; gives the open connection. Blob parameters
+    cast to TEXT keep their bytes: the stored values are text values holding
+    exactly the program's bytes, as its statements' string literals give."""
+    connection = sqlite3.connect(path)
+    connection.execute(CREATE)
+    connection.executemany(
+        "INSERT INTO dbtable (a, dbdate, dbsubject, dbentry) "
+        "VALUES (NULL, ?, CAST(? AS TEXT), CAST(? AS TEXT))",
+        [(date, subject, scramble(text)) for date, subject, text in rows])
+    connection.commit()
+    return connection
+
+
 def cased(rng, text: str) -> str:
     roll = rng.random()
     if roll < 0.20:
@@ -159,22 +174,14 @@ def main() -> int:
     rng = random.Random(args.seed * 1_000_003 + args.entries)
     if os.path.exists(args.out):
         os.remove(args.out)
-    connection = sqlite3.connect(args.out)
-    connection.execute(CREATE)
     rows = []
     moment = 0
     step = max(1, (10 * 365 * 86400) // max(1, args.entries))
     for _ in range(args.entries):
         moment += rng.randint(1, 2 * step)
         subject = make_subject(rng)[:779]
-        rows.append((timestamp(moment), subject, scramble(make_entry(rng)[:32766])))
-    # Blob parameters cast to TEXT keep their bytes: the stored values are
-    # text values holding exactly the program's bytes, as its statements'
-    # string literals give.
-    connection.executemany(
-        "INSERT INTO dbtable (a, dbdate, dbsubject, dbentry) "
-        "VALUES (NULL, ?, CAST(? AS TEXT), CAST(? AS TEXT))", rows)
-    connection.commit()
+        rows.append((timestamp(moment), subject, make_entry(rng)[:32766]))
+    connection = write_journal(args.out, rows)
     if args.delete_half:
         numbers = list(range(1, args.entries + 1))
         doomed = rng.sample(numbers, args.entries // 2)

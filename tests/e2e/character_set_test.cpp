@@ -28,10 +28,6 @@ std::string InCodePage(const std::u16string& text, int codePage) {
     return typed.bytes;
 }
 
-std::u16string Wide(const std::string& utf8) {
-    return Utf16FromUtf8(utf8);
-}
-
 void Type(HWND dialog, int id, const std::string& utf8) {
     SetTextUtf8(GetDlgItem(dialog, id), utf8);
 }
@@ -41,26 +37,8 @@ std::string PasswordLine() {
     return lines.size() == 8 ? lines[7] : std::string();
 }
 
-class CharacterSetTest : public ProgramTest {
+class CharacterSetTest : public QuietProgramTest {
 protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        QuietSettings();
-    }
-
-    // Change password with these two texts; answers the box that follows.
-    void ChangePassword(HWND window, const std::string& current, const std::string& fresh,
-                        const std::string& message) {
-        HWND dialog = OpenDialog(program_, window, IDM_CHANGE_PASSWORD);
-        ASSERT_NE(dialog, nullptr);
-        Type(dialog, IDC_CURRENT_PASSWORD, current);
-        Type(dialog, IDC_NEW_PASSWORD, fresh);
-        PostClick(dialog, IDOK);
-        ASSERT_TRUE(Answer(program_, "Notice", message));
-        if (IsWindowVisible(dialog)) PostClick(dialog, IDCANCEL);
-        ASSERT_TRUE(WaitGone(dialog));
-    }
-
     Larkmoor program_;
 };
 
@@ -176,11 +154,11 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
     Type(dialog, IDC_SEARCH_TEXT, "мир");
     PostClick(dialog, IDC_SEARCH_GO);
     ASSERT_TRUE(WaitLineCount(dialog, 1));
-    SelectLine(dialog, InCodePage(Wide(subject), 1251));
+    SelectLine(dialog, InCodePage(Utf16FromUtf8(subject), 1251));
     EXPECT_EQ(TextUtf8(GetDlgItem(dialog, IDC_ENTRY_TEXT)), entry);
     CloseEntries(dialog);
 
-    ChangePassword(window, "granite", "пароль", "Your password has been changed.");
+    ChangePassword(program_, window, "granite", "пароль", "Your password has been changed.");
     HWND login = LogOut(program_, window);
     ASSERT_NE(login, nullptr);
     // What a lossy conversion of the password would have stored.
@@ -188,14 +166,13 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
     PostClick(login, IDOK);
     ASSERT_TRUE(Answer(program_, "Notice", "Incorrect password!"));
     Type(login, IDC_PASSWORD, "пароль");
-    PostClick(login, IDOK);
-    ASSERT_TRUE(WaitGone(login));
+    ASSERT_TRUE(CloseBy(login, IDOK));
     ExitAnswering(program_, window);
 
     const std::vector<JournalRow> rows = ReadJournal(DatabaseFile());
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].subject, InCodePage(Wide(subject), 1251));
-    EXPECT_EQ(rows[0].entry, InCodePage(Wide(entry), 1251));
+    EXPECT_EQ(rows[0].subject, InCodePage(Utf16FromUtf8(subject), 1251));
+    EXPECT_EQ(rows[0].entry, InCodePage(Utf16FromUtf8(entry), 1251));
     EXPECT_EQ(PasswordLine(), oracle::Scrambled(InCodePage(u"пароль", 1251)));
 }
 

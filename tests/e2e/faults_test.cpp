@@ -23,11 +23,10 @@ constexpr char kLogBefore[] =
 const std::vector<NewEntry> kTwoEntries = {{"2024-01-02 03:04:05", "Morning pages", "Three pages."},
                                            {"2024-02-03 04:05:06", "It's a plan", "Don't forget."}};
 
-class FileFaultTest : public ProgramTest {
+class FileFaultTest : public QuietProgramTest {
 protected:
     void SetUp() override {
-        ProgramTest::SetUp();
-        QuietSettings();
+        QuietProgramTest::SetUp();
         ASSERT_TRUE(WriteFileBytes(LogFile(), kLogBefore));
         ASSERT_TRUE(WriteFileBytes(PromptsFile(), kOwnPrompts));
         ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal(kTwoEntries), "");
@@ -56,11 +55,6 @@ HWND EditPromptsRefused(Larkmoor& program, HWND window, const std::string& text)
     return dialog;
 }
 
-void Cancel(HWND dialog) {
-    PostClick(dialog, IDCANCEL);
-    EXPECT_TRUE(WaitGone(dialog));
-}
-
 }  // namespace
 
 TEST_F(FileFaultTest, ReadOnlyDataFolderRefusesEveryWriteAndKeepsEverything) {
@@ -86,17 +80,10 @@ TEST_F(FileFaultTest, ReadOnlyDataFolderRefusesEveryWriteAndKeepsEverything) {
     CloseEntriesDropping(program, dialog);
 
     // A new password that cannot be saved is not taken.
-    dialog = OpenDialog(program, window, IDM_CHANGE_PASSWORD);
-    ASSERT_NE(dialog, nullptr);
-    SetField(dialog, IDC_CURRENT_PASSWORD, "granite");
-    SetField(dialog, IDC_NEW_PASSWORD, "basalt");
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(Answer(program, kErrorCaption, "Preferences file write error!"));
-    ASSERT_TRUE(Answer(program, "Notice", "The password was not changed."));
-    PostClick(dialog, IDCANCEL);
-    ASSERT_TRUE(WaitGone(dialog));
+    ChangePassword(program, window, "granite", "basalt", "The password was not changed.", true);
 
-    Cancel(EditPromptsRefused(program, window, "A prompt typed on a read-only disk"));
+    EXPECT_TRUE(CloseBy(EditPromptsRefused(program, window, "A prompt typed on a read-only disk"),
+                        IDCANCEL));
     // The session's end and the settings cannot be written either.
     ExitAnswering(program, window, 2);
     Unmount(DataFolderPath());
@@ -196,9 +183,9 @@ TEST_P(FileCaseTest, TheProgramSaysWhatFailedAndLeavesTheFileAlone) {
             ASSERT_TRUE(Answer(program, "Notice", "Delete the program log? Its lines cannot be brought back.", IDYES));
             ASSERT_TRUE(Answer(program, "Notice", "The program log could not be deleted."));
             EXPECT_EQ(Send(list, LB_GETCOUNT), 2);
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_DELETE_LOG)));
         }
-        PostClick(dialog, IDOK);
-        ASSERT_TRUE(WaitGone(dialog));
+        ASSERT_TRUE(CloseBy(dialog, IDOK));
     } else if (which == Which::Prompts && folder) {
         // No prompt to show, none to pick, and nothing to edit.
         EXPECT_EQ(TextOf(PromptView(window)), "");
@@ -207,7 +194,8 @@ TEST_P(FileCaseTest, TheProgramSaysWhatFailedAndLeavesTheFileAlone) {
         EXPECT_EQ(AnswerBox(program, "Notice").rfind("The prompts file could not be read:", 0), 0u);
         EXPECT_EQ(TextOf(PromptView(window)), "");
     } else if (which == Which::Prompts) {
-        Cancel(EditPromptsRefused(program, window, "A new prompt for a read-only file"));
+        EXPECT_TRUE(CloseBy(
+            EditPromptsRefused(program, window, "A new prompt for a read-only file"), IDCANCEL));
     }
     if (!folder) {
         EXPECT_NE(TextOf(PromptView(window)), "") << "the prompts were read";
@@ -242,7 +230,9 @@ INSTANTIATE_TEST_SUITE_P(Files, FileCaseTest, ::testing::ValuesIn(kFileCases),
 
 namespace {
 
-class DiskFullTest : public ProgramTest {
+// A small disk of the test's own on the data folder, empty: the files of
+// FileFaultTest are not written.
+class DiskFullTest : public FileFaultTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
@@ -250,11 +240,6 @@ protected:
         CreateDirectoryA(DataFolderPath().c_str(), nullptr);
         ASSERT_TRUE(mounted_ = MountSmallDisk(DataFolderPath(), 1024));
     }
-    void TearDown() override {
-        if (mounted_) Unmount(DataFolderPath());
-        ProgramTest::TearDown();
-    }
-    bool mounted_ = false;
 };
 
 // Fills the disk of the data folder to its last byte, or frees it again.
@@ -313,8 +298,7 @@ TEST_F(DiskFullTest, EveryWriteFailsCleanlyAndSucceedsOnceThereIsRoom) {
 
     // With room again, the same OK saves them.
     FreeDisk();
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(WaitGone(dialog)) << OpenDialogs(program);
+    ASSERT_TRUE(CloseBy(dialog, IDOK)) << OpenDialogs(program);
     EXPECT_EQ(ReadFileBytes(PromptsFile()), prompts);
 
     // A new entry on a full disk is refused and stays in the fields; with

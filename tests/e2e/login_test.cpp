@@ -5,8 +5,6 @@
 // log, no plain password anywhere).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "resource.h"
 #include "support/driver.h"
 
@@ -16,9 +14,7 @@ namespace {
 
 using LoginTest = ProgramTest;
 
-int CountOf(const std::vector<std::string>& events, const std::string& event) {
-    return static_cast<int>(std::count(events.begin(), events.end(), event));
-}
+const std::string kWrong = " - Incorrect login password.";
 
 }  // namespace
 
@@ -39,11 +35,10 @@ TEST_F(LoginTest, AutomaticLoginOffAsksForThePasswordAndLogsEachNearMiss) {
     ASSERT_NE(window, nullptr);
     ExitAnswering(program, window);
 
-    const std::vector<std::string> events = LogEvents();
-    EXPECT_EQ(CountOf(events, " - Incorrect login password."), static_cast<int>(wrong.size()));
-    EXPECT_EQ(events.size(), wrong.size() + 2);
-    EXPECT_EQ(events.front(), " - Session Start");
-    EXPECT_EQ(events.back(), " - Session End");
+    std::vector<std::string> events(wrong.size() + 2, kWrong);
+    events.front() = " - Session Start";
+    events.back() = " - Session End";
+    EXPECT_EQ(LogEvents(), events);
 }
 
 TEST_F(LoginTest, PasswordsOf779And780Bytes) {
@@ -68,7 +63,8 @@ TEST_F(LoginTest, PasswordsOf779And780Bytes) {
     EXPECT_TRUE(TryPassword(program, login, longest + "Z"));
     ASSERT_TRUE(WaitUntil([&] { return ProcessDialogs(program.ProcessId()).empty(); }));
     ExitAnswering(program, window);
-    EXPECT_EQ(CountOf(LogEvents(), " - Incorrect login password."), 3);
+    EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start", kWrong, kWrong, kWrong,
+                                                     " - Session End"}));
 }
 
 TEST_F(LoginTest, CancelOrEscapeAtTheLoginEndsWithZeroAndStoresNothing) {
@@ -150,13 +146,7 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
 
-    HWND dialog = OpenDialog(program, window, IDM_CHANGE_PASSWORD);
-    ASSERT_NE(dialog, nullptr);
-    SetField(dialog, IDC_CURRENT_PASSWORD, "granite");
-    SetField(dialog, IDC_NEW_PASSWORD, password);
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(Answer(program, "Notice", "Your password has been changed."));
-    ASSERT_TRUE(WaitGone(dialog));
+    ChangePassword(program, window, "granite", password, "Your password has been changed.");
 
     HWND login = LogOut(program, window);
     ASSERT_NE(login, nullptr);
@@ -164,7 +154,7 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     EXPECT_FALSE(TryPassword(program, login, "granite"));
     EXPECT_TRUE(TryPassword(program, login, password));
 
-    dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     TypeAndSave(dialog, secrets[0], secrets[1]);
     ASSERT_TRUE(WaitLineCount(dialog, 1));
@@ -178,8 +168,7 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     CloseEntries(dialog);
     dialog = OpenDialog(program, window, IDM_PREFERENCES);
     ASSERT_NE(dialog, nullptr);
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(WaitGone(dialog));
+    ASSERT_TRUE(CloseBy(dialog, IDOK));
     PostCommand(window, IDM_COMPACT_DATABASE);
     ASSERT_TRUE(Answer(program, "Notice", "Database compacted."));
     ExitAnswering(program, window);
@@ -193,7 +182,8 @@ TEST_F(LoginTest, NoEntryInTheLogAndNoPlainPasswordInAnyFile) {
     }
     const std::string log = ReadFileBytes(LogFile());
     EXPECT_EQ(log.find("Secret"), std::string::npos) << "the log names an entry";
-    EXPECT_EQ(CountOf(LogEvents(), " - Incorrect login password."), 2);
+    EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start", kWrong, kWrong,
+                                                     " - Logging is enabled", " - Session End"}));
     EXPECT_NE(ReadFileBytes(SettingsFile()).find(oracle::Scrambled(password) + "\n"), std::string::npos);
 }
 
@@ -209,8 +199,7 @@ TEST_F(LoginTest, UntickingTheLogStopsLaterLinesAndTickingItWritesAtOnce) {
     EXPECT_EQ(Send(logBox, BM_GETCHECK), BST_CHECKED);
     Send(logBox, BM_SETCHECK, BST_UNCHECKED);
     Send(GetDlgItem(preferences, IDC_AUTO_LOGIN), BM_SETCHECK, BST_UNCHECKED);
-    PostClick(preferences, IDOK);
-    ASSERT_TRUE(WaitGone(preferences));
+    ASSERT_TRUE(CloseBy(preferences, IDOK));
     const std::vector<std::string> disabled = {" - Session Start", " - Logging is disabled"};
     EXPECT_EQ(LogEvents(), disabled);
     // Saved at once, with the geometry loaded at start-up.
@@ -235,8 +224,7 @@ TEST_F(LoginTest, UntickingTheLogStopsLaterLinesAndTickingItWritesAtOnce) {
     preferences = OpenDialog(again, window, IDM_PREFERENCES);
     ASSERT_NE(preferences, nullptr);
     Send(GetDlgItem(preferences, IDC_ENABLE_LOG), BM_SETCHECK, BST_CHECKED);
-    PostClick(preferences, IDOK);
-    ASSERT_TRUE(WaitGone(preferences));
+    ASSERT_TRUE(CloseBy(preferences, IDOK));
     EXPECT_EQ(LogEvents().size(), 3u);
     EXPECT_EQ(LogEvents().back(), " - Logging is enabled");
     ExitAnswering(again, window);

@@ -16,13 +16,7 @@ using namespace e2e;
 
 namespace {
 
-class PromptsTest : public ProgramTest {
-protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        QuietSettings();
-    }
-};
+using PromptsTest = QuietProgramTest;
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -56,19 +50,6 @@ TEST_F(PromptsTest, FirstStartCopiesDefaultFileAndF4ShowsAnotherPrompt) {
         shown = next;
     }
     ExitAnswering(program, window);
-}
-
-TEST_F(PromptsTest, ExistingPromptsFileIsNeverReplaced) {
-    const std::string own = "my first prompt\r\nmy second prompt\r\n";
-    ASSERT_TRUE(WriteFileBytes(PromptsFile(), own));
-    Larkmoor program;
-    HWND window = StartQuiet(program);
-    ASSERT_NE(window, nullptr);
-    // Two prompts: the first pick of a run is the second, then they alternate.
-    EXPECT_EQ(TextOf(PromptView(window)), "my second prompt");
-    EXPECT_EQ(NextPrompt(window, "my second prompt"), "my first prompt");
-    ExitAnswering(program, window);
-    EXPECT_EQ(ReadFileBytes(PromptsFile()), own);
 }
 
 TEST_F(PromptsTest, NoDefaultFileGivesReadErrorAndTheProgramStillWorks) {
@@ -124,8 +105,7 @@ TEST_F(PromptsTest, PromptsFilesOf100000LinesAndOfOne10MegabyteLine) {
                                   4 * kStartMs));
             std::printf("Edit Brainstorm Prompts open: %lu ms\n",
                         static_cast<unsigned long>(GetTickCount() - opened));
-            PostClick(dialog, IDCANCEL);
-            ASSERT_TRUE(WaitGone(dialog));
+            ASSERT_TRUE(CloseBy(dialog, IDCANCEL));
         }
         ExitAnswering(program, window);
         EXPECT_TRUE(ReadFileBytes(PromptsFile()) == *file);
@@ -163,8 +143,7 @@ TEST_F(PromptsTest, LogOfAMillionLinesInViewProgramLog) {
     EXPECT_EQ(item(0), "(990001 older lines are not shown)");
     EXPECT_EQ(item(count - 2) + "\n", std::string(line));  // the last line written above
     EXPECT_EQ(item(count - 1).substr(19), " - Session Start");
-    PostClick(dialog, IDOK);
-    ASSERT_TRUE(WaitGone(dialog));
+    ASSERT_TRUE(CloseBy(dialog, IDOK));
     ExitAnswering(program, window);
     // Every line is still there, the two of this run after them.
     const std::string after = ReadFileBytes(LogFile());

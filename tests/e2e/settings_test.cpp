@@ -37,13 +37,8 @@ TEST_F(SettingsTest, FirstStartWritesInitialSettingsAndSessionLines) {
     const RECT outer = OuterOf(window);
     ExitAnswering(program, window);
     EXPECT_EQ(LogEvents(), (std::vector<std::string>{" - Session Start", " - Session End"}));
-    const std::vector<std::string> lines = oracle::LinesOf(ReadFileBytes(SettingsFile()));
-    ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[0], std::to_string(outer.left));
-    EXPECT_EQ(lines[1], std::to_string(outer.top));
-    EXPECT_EQ(lines[2], "320");
-    EXPECT_EQ(lines[3], "240");
-    EXPECT_EQ(lines[7], oracle::Scrambled("granite"));
+    EXPECT_EQ(ReadFileBytes(SettingsFile()),
+              oracle::SettingsFile(outer.left, outer.top, 320, 240, 1, 1, 1));
 }
 
 TEST_F(SettingsTest, MovedWindowIsStoredAtExitAndRestoredAtTheNextStart) {

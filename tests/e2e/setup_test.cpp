@@ -30,11 +30,9 @@ const char kEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstal
 const char* const kShipped[] = {"larkmoor.exe", "larkmoorqtx.txt", "larkmoorhelp.chm",
                                 "larkmoor-tool.exe"};
 
+// Built beside the test program, whose folder holds the program folder.
 std::string SetupPath() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    PathRemoveFileSpecA(path);
-    return std::string(path) + "\\larkmoor-" LARKMOOR_VERSION_TEXT "-setup-x64.exe";
+    return ProgramFolderPath() + "\\..\\larkmoor-" LARKMOOR_VERSION_TEXT "-setup-x64.exe";
 }
 
 std::string SpecialFolder(int csidl) {

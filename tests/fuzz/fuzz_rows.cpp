@@ -66,9 +66,18 @@ private:
     std::size_t size_;
 };
 
+void BindBytes(sqlite3_stmt* statement, int index, const std::string& bytes, bool blob) {
+    const int size = static_cast<int>(bytes.size());
+    if (blob)
+        sqlite3_bind_blob(statement, index, bytes.data(), size, SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_text(statement, index, bytes.data(), size, SQLITE_TRANSIENT);
+}
+
 // Binds one value of a type the input chooses.
 void BindValue(sqlite3_stmt* statement, int index, Input& input) {
-    switch (input.Byte() % 7) {
+    const int kind = input.Byte() % 7;
+    switch (kind) {
     case 0:
         sqlite3_bind_null(statement, index);
         break;
@@ -82,18 +91,10 @@ void BindValue(sqlite3_stmt* statement, int index, Input& input) {
         sqlite3_bind_double(statement, index, value);
         break;
     }
-    case 3: {
-        const std::string text = input.Bytes();  // may hold zero bytes
-        sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
+    case 3:  // a text, which may hold zero bytes, or a blob
+    case 4:
+        BindBytes(statement, index, input.Bytes(), kind == 4);
         break;
-    }
-    case 4: {
-        const std::string blob = input.Bytes();
-        sqlite3_bind_blob(statement, index, blob.data(), static_cast<int>(blob.size()),
-                          SQLITE_TRANSIENT);
-        break;
-    }
     default: {
         // A long value: the bytes repeated up to a length past the buffers.
         const std::string piece = input.Bytes();
@@ -102,12 +103,7 @@ void BindValue(sqlite3_stmt* statement, int index, Input& input) {
         if (!piece.empty())
             while (text.size() < length) text += piece;
         text.resize(piece.empty() ? 0 : length);
-        if (input.Byte() % 2 == 0)
-            sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()),
-                              SQLITE_TRANSIENT);
-        else
-            sqlite3_bind_blob(statement, index, text.data(), static_cast<int>(text.size()),
-                              SQLITE_TRANSIENT);
+        BindBytes(statement, index, text, input.Byte() % 2 != 0);
         break;
     }
     }
@@ -122,9 +118,9 @@ std::string Shown(sqlite3_stmt* statement, int column, std::size_t size) {
     return value.substr(0, size - 1);
 }
 
-std::string Unscrambled(std::string text) {
-    for (char& byte : text) byte = static_cast<char>(static_cast<unsigned char>(byte) ^ kScrambleKey);
-    return text.substr(0, text.find('\0'));
+std::string Unscrambled(const std::string& text) {
+    const std::string plain = oracle::Scrambled(text);
+    return plain.substr(0, plain.find('\0'));
 }
 
 struct StoredRow {

@@ -20,6 +20,7 @@
 #include "journal/text.h"
 #include "fuzz/fuzz_check.h"
 #include "support/oracles.h"
+#include "support/side_db.h"
 
 namespace {
 
@@ -62,35 +63,6 @@ void CheckOneStatement(sqlite3* db, const char* statement) {
 void Run(sqlite3* db, const char* statement) {
     CheckOneStatement(db, statement);
     Check(sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK, "the statement runs");
-}
-
-struct Row {
-    sqlite3_int64 record;
-    std::string date;
-    std::string subject;
-    std::string entry;
-    bool operator==(const Row& other) const {
-        return record == other.record && date == other.date && subject == other.subject &&
-               entry == other.entry;
-    }
-};
-
-std::string Column(sqlite3_stmt* statement, int column) {
-    const void* bytes = sqlite3_column_blob(statement, column);
-    const int size = sqlite3_column_bytes(statement, column);
-    return bytes == nullptr ? std::string() : std::string(static_cast<const char*>(bytes), size);
-}
-
-std::vector<Row> Rows(sqlite3* db) {
-    std::vector<Row> rows;
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT a, dbdate, dbsubject, dbentry FROM dbtable ORDER BY a", -1,
-                       &statement, nullptr);
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        rows.push_back({sqlite3_column_int64(statement, 0), Column(statement, 1),
-                        Column(statement, 2), Column(statement, 3)});
-    sqlite3_finalize(statement);
-    return rows;
 }
 
 void InsertBound(sqlite3* db, const std::string& subject) {
@@ -169,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sqlite3_open(":memory:", &db);
     Run(db, kCreateTableStatement);
     for (std::size_t i = 3; i < fields.size() && i < 12; ++i) InsertBound(db, fields[i]);
-    const std::vector<Row> before = Rows(db);
+    const std::vector<JournalRow> before = SideDb(db).Journal();
 
     static char statement[kStatementSize];
     const std::string quotedSubject = Quoted(subject);
@@ -186,12 +158,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      });
     Run(db, statement);
     const sqlite3_int64 record = sqlite3_last_insert_rowid(db);
-    std::vector<Row> after = Rows(db);
+    const std::vector<JournalRow> after = SideDb(db).Journal();
     Check(after.size() == before.size() + 1, "the insert adds one row");
     Check(std::equal(before.begin(), before.end(), after.begin()), "the insert changes no other row");
-    const Row inserted = after.back();
+    const JournalRow& inserted = after.back();
     Check(inserted.record == record && inserted.date == kDate && inserted.subject == subject &&
-              inserted.entry == Scrambled(entry),
+              inserted.entry == entry,
           "the inserted row holds the texts byte for byte");
 
     // Update that row with the search text as its subject.
@@ -201,10 +173,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "every update fits the statement buffer");
     Run(db, statement);
     Check(sqlite3_changes(db) == 1, "the update changes its row");
-    std::vector<Row> updated = Rows(db);
+    const std::vector<JournalRow> updated = SideDb(db).Journal();
     Check(updated.size() == after.size(), "the update adds and removes nothing");
     Check(std::equal(before.begin(), before.end(), updated.begin()), "the update changes no other row");
-    Check(updated.back().subject == search && updated.back().entry == Scrambled(entry),
+    Check(updated.back().subject == search && updated.back().entry == entry,
           "the updated row holds the texts");
 
     // Put the subject back, so that the search also meets the typed subject.
@@ -230,7 +202,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "the delete statement fits");
     Run(db, statement);
     Check(sqlite3_changes(db) == 1, "the delete removes its row");
-    Check(Rows(db) == before, "after the delete the table is as before");
+    Check(SideDb(db).Journal() == before, "after the delete the table is as before");
 
     sqlite3_close(db);
     return 0;

@@ -73,6 +73,11 @@ protected:
         EXPECT_EQ(StoreReadEntry(Path(), record, *shown), expected) << record;
         return shown;
     }
+    // A record as shown: its number, date, subject and entry.
+    std::vector<std::string> Shown(int record) {
+        const auto shown = Read(record);
+        return {shown->number, shown->date, shown->subject, shown->entry};
+    }
 
     std::string folder_;
     std::string path_;
@@ -102,9 +107,6 @@ TEST(JournalStatements, AreBuiltFromTheirExactFormats) {
                  "'%ide%' OR dbsubject LIKE '%ide';");
     ASSERT_TRUE(BuildReadEntryStatement(buffer, sizeof buffer, 3));
     EXPECT_STREQ(buffer, "SELECT * FROM dbtable WHERE a=3 ;");
-    EXPECT_STREQ(kCreateTableStatement,
-                 "CREATE TABLE dbtable (a integer primary key, dbdate text, dbsubject text, "
-                 "dbentry blob)");
     EXPECT_STREQ(kCompactStatement, "VACUUM;");
     EXPECT_STREQ(kListSubjectsStatement,
                  "SELECT a, dbsubject FROM dbtable ORDER BY dbsubject COLLATE NOCASE;");
@@ -163,19 +165,12 @@ TEST_F(JournalStoreTest, StoresTextsByteForByteWithTheEntryScrambled) {
     const std::string entry = "Line one\r\nL\x82ne two \xe9\xfc 'quoted'";
     ASSERT_EQ(Insert(subject, entry, "2009-03-07 09:05:07"), StoreResult::Done);
 
-    SideDb other(path_);
-    EXPECT_EQ(other.Value("SELECT dbdate FROM dbtable WHERE a=1"), "2009-03-07 09:05:07");
-    EXPECT_EQ(other.Value("SELECT hex(dbsubject) FROM dbtable WHERE a=1"), Hex(subject));
-    EXPECT_EQ(other.Value("SELECT hex(dbentry) FROM dbtable WHERE a=1"), Hex(Scrambled(entry)));
-    EXPECT_EQ(other.Value("SELECT typeof(dbentry) FROM dbtable WHERE a=1"), "text");
-    EXPECT_EQ(other.Value("SELECT length(CAST(dbentry AS BLOB)) FROM dbtable WHERE a=1"),
-              std::to_string(entry.size()));
-
-    const auto shown = Read(1);
-    EXPECT_STREQ(shown->number, "1");
-    EXPECT_STREQ(shown->date, "2009-03-07 09:05:07");
-    EXPECT_EQ(std::string(shown->subject), subject);
-    EXPECT_EQ(std::string(shown->entry), entry);
+    EXPECT_EQ(
+        SideDb(path_).Query("SELECT a, dbdate, hex(dbsubject), hex(dbentry), typeof(dbentry), "
+                            "length(CAST(dbentry AS BLOB)) FROM dbtable"),
+        "1|2009-03-07 09:05:07|" + Hex(subject) + "|" + Hex(Scrambled(entry)) + "|text|" +
+            std::to_string(entry.size()) + "\n");
+    EXPECT_EQ(Shown(1), (std::vector<std::string>{"1", "2009-03-07 09:05:07", subject, entry}));
     EXPECT_EQ(Listed(), (Lines{{1, subject}}));
 }
 
@@ -275,15 +270,10 @@ TEST_F(JournalStoreTest, ValuesWrittenByAnotherProgramAreCutOrEmptiedSafely) {
     EXPECT_EQ(sink.lines, (Lines{{2, ""}, {3, "Key byte"}, {-5, "Negative"},
                                  {1, std::string(kTextSize - 1, 'S')}}));
 
-    const auto cut = Read(1);
-    EXPECT_EQ(std::string(cut->date), std::string(kTextSize - 1, 'D'));
-    EXPECT_EQ(std::string(cut->subject), std::string(kTextSize - 1, 'S'));
-    EXPECT_EQ(std::string(cut->entry), std::string(kEntrySize - 1, 'e'));
-    const auto empty = Read(2);
-    EXPECT_STREQ(empty->number, "2");
-    EXPECT_STREQ(empty->date, "");
-    EXPECT_STREQ(empty->subject, "");
-    EXPECT_STREQ(empty->entry, "");
+    EXPECT_EQ(Shown(1), (std::vector<std::string>{"1", std::string(kTextSize - 1, 'D'),
+                                                  std::string(kTextSize - 1, 'S'),
+                                                  std::string(kEntrySize - 1, 'e')}));
+    EXPECT_EQ(Shown(2), (std::vector<std::string>{"2", "", "", ""}));
     EXPECT_STREQ(Read(3)->entry, "ab");
     EXPECT_STREQ(Read(-5)->entry, "neg");
 }
@@ -335,9 +325,8 @@ TEST_F(JournalStoreTest, EveryRoutineFailsOnASpoiltLockedOrMissingFileAndChanges
         if (how == Spoilt::Locked) {
             ASSERT_EQ(other->Exec("COMMIT"), "");
             EXPECT_EQ(Listed(), (Lines{{1, "Kept subject"}}));
-            const auto kept = Read(1);
-            EXPECT_STREQ(kept->date, "2001-01-01 01:01:01");
-            EXPECT_STREQ(kept->entry, "kept text");
+            EXPECT_EQ(Shown(1), (std::vector<std::string>{"1", "2001-01-01 01:01:01",
+                                                          "Kept subject", "kept text"}));
         }
     }
 }

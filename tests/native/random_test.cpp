@@ -85,10 +85,7 @@ TEST_F(RandomTest, WorkedExampleDrawByDraw) {
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << "draw giving " << row.result);
         EXPECT_EQ(NextRandom(10), row.result);
-        EXPECT_EQ(RandomLow, row.low);
-        EXPECT_EQ(RandomHigh, row.high);
-        EXPECT_EQ(SwapToggle, row.swap);
-        EXPECT_EQ(RotateToggle, row.rotate);
+        ExpectSameState(Current(), {row.low, row.high, row.swap, row.rotate});
     }
 }
 

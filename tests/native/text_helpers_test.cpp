@@ -97,23 +97,17 @@ TEST(HoldsScrambleKey, FindsTheKeyByteAnywhere) {
 }
 
 TEST(CopyText, CutsToTheBufferAndAlwaysTerminates) {
-    auto buffer = Marked<6>();
-    CopyText(buffer.data(), buffer.size(), "abcdefghij");
-    EXPECT_STREQ(buffer.data(), "abcde");
-
-    auto exact = Marked<6>();
-    CopyText(exact.data(), exact.size(), "abcde");
-    EXPECT_STREQ(exact.data(), "abcde");
-
-    auto shorter = Marked<6>();
-    CopyText(shorter.data(), shorter.size(), "ab");
-    EXPECT_STREQ(shorter.data(), "ab");
-    EXPECT_EQ(shorter[3], '#');
-
-    auto null = Marked<6>();
-    CopyText(null.data(), null.size(), nullptr);
-    EXPECT_STREQ(null.data(), "");
-
+    const struct {
+        const char* source;
+        const char* copied;
+    } rows[] = {{"abcdefghij", "abcde"}, {"abcde", "abcde"}, {"ab", "ab"}, {nullptr, ""}};
+    for (const auto& row : rows) {
+        auto buffer = Marked<6>();
+        CopyText(buffer.data(), buffer.size(), row.source);
+        EXPECT_STREQ(buffer.data(), row.copied);
+        for (std::size_t i = std::strlen(row.copied) + 1; i < buffer.size(); ++i)
+            EXPECT_EQ(buffer[i], '#') << "nothing written past the terminator";
+    }
     char one = '#';
     CopyText(&one, 1, "abc");
     EXPECT_EQ(one, '\0');

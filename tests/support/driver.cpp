@@ -152,25 +152,25 @@ void PressKeys(HWND window, const std::vector<WORD>& keys) {
     SetForegroundWindow(window);
     EXPECT_TRUE(WaitUntil([window] { return GetForegroundWindow() == window; }))
         << "the window did not come to the front";
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = *it;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
+    // Each key goes down at i and up at its mirror place from the end.
+    std::vector<INPUT> inputs(2 * keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        INPUT& down = inputs[i];
+        INPUT& up = inputs[inputs.size() - 1 - i];
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wVk = up.ki.wVk = keys[i];
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 bool WaitGone(HWND window) {
     return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
+}
+
+bool CloseBy(HWND dialog, int button) {
+    PostClick(dialog, button);
+    return WaitGone(dialog);
 }
 
 bool Settle(HWND edit) {
@@ -390,9 +390,24 @@ HWND OpenDialog(Larkmoor& program, HWND window, int command, DWORD timeoutMs) {
     return program.WaitDialog(captions.at(command), timeoutMs);
 }
 
+void ChangePassword(Larkmoor& program, HWND window, const std::string& current,
+                    const std::string& fresh, const std::string& notice, bool unsaved) {
+    HWND dialog = OpenDialog(program, window, IDM_CHANGE_PASSWORD);
+    ASSERT_NE(dialog, nullptr);
+    SetTextUtf8(GetDlgItem(dialog, IDC_CURRENT_PASSWORD), current);
+    SetTextUtf8(GetDlgItem(dialog, IDC_NEW_PASSWORD), fresh);
+    PostClick(dialog, IDOK);
+    if (unsaved) {
+        ASSERT_TRUE(Answer(program, kErrorCaption, "Preferences file write error!"));
+    }
+    ASSERT_TRUE(Answer(program, "Notice", notice));
+    // A refused change leaves the dialog open.
+    if (IsWindowVisible(dialog)) PostClick(dialog, IDCANCEL);
+    ASSERT_TRUE(WaitGone(dialog));
+}
+
 void CloseEntries(HWND dialog) {
-    PostClick(dialog, IDC_ENTRIES_OK);
-    EXPECT_TRUE(WaitGone(dialog));
+    EXPECT_TRUE(CloseBy(dialog, IDC_ENTRIES_OK));
 }
 
 std::vector<std::string> ListLines(HWND dialog, int id) {

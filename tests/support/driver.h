@@ -72,6 +72,8 @@ void PostKey(HWND window, WPARAM key);
 void PressKeys(HWND window, const std::vector<WORD>& keys);
 // Waits until the window is gone or hidden.
 bool WaitGone(HWND window);
+// Clicks the button (posted) and waits until its dialog is gone or hidden.
+bool CloseBy(HWND dialog, int button);
 // Waits until the thread of this edit control has handled every message
 // posted to its windows so far: it posts a change of the edit's margin and
 // waits until the edit shows it.
@@ -166,6 +168,11 @@ extern const char kUnsavedQuestion[];
 // (Entries, Preferences, Change password, Edit Brainstorm Prompts, View
 // Program Log); null when none came.
 HWND OpenDialog(Larkmoor& program, HWND window, int command, DWORD timeoutMs = kWaitMs);
+// Changes the password through its dialog (texts in UTF-8): answers the
+// "Preferences file write error!" box when the settings cannot be saved, then
+// the notice with this text, and leaves the dialog closed.
+void ChangePassword(Larkmoor& program, HWND window, const std::string& current,
+                    const std::string& fresh, const std::string& notice, bool unsaved = false);
 
 // --- The Entries dialog of the other process --------------------------------------
 
@@ -268,6 +275,15 @@ protected:
     // goes straight to the main window.
     static void QuietSettings(int autoLogin = 1) {
         WriteSettingsFile(50, 40, 360, 260, 0, 1, autoLogin);
+    }
+};
+
+// The same, with the quiet settings written first.
+class QuietProgramTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        QuietSettings();
     }
 };
 

@@ -31,7 +31,7 @@ SideDb::SideDb(const std::string& path, bool readOnly)
 }
 
 SideDb::~SideDb() {
-    sqlite3_close(db_);
+    if (owned_) sqlite3_close(db_);
 }
 
 std::string SideDb::Exec(const std::string& sql) {

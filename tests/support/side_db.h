@@ -35,6 +35,8 @@ struct NewEntry {
 class SideDb {
 public:
     explicit SideDb(const std::string& path, bool readOnly = false);
+    // A connection of the caller's, left open.
+    explicit SideDb(sqlite3* db) : db_(db), opened_(db != nullptr), owned_(false) {}
     ~SideDb();
     SideDb(const SideDb&) = delete;
     SideDb& operator=(const SideDb&) = delete;
@@ -58,6 +60,7 @@ private:
 
     sqlite3* db_ = nullptr;
     bool opened_;
+    bool owned_ = true;
 };
 
 // The same, on a connection of their own.

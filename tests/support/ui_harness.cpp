@@ -184,6 +184,11 @@ void Click(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+bool PressKey(HWND dialog, int id, WPARAM key) {
+    MSG message = {GetDlgItem(dialog, id), WM_KEYDOWN, key, 1, 0, {0, 0}};
+    return IsDialogMessageA(dialog, &message) != FALSE;
+}
+
 void PumpMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -79,6 +79,9 @@ int TextWidth(HWND control, const char* text = nullptr);
 HWND OpenTestDialog(int templateId, DLGPROC procedure, HWND owner = nullptr);
 // Sends the command a click on the control would send.
 void Click(HWND dialog, int id);
+// Hands a key press on the control to the dialog manager, as the program's
+// message loop does; true when the dialog manager took it.
+bool PressKey(HWND dialog, int id, WPARAM key);
 // Processes every waiting message of this thread.
 void PumpMessages();
 

@@ -19,8 +19,8 @@ import pytest
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 TOOL = os.environ.get("LARKMOOR_TOOL", str(ROOT / "build/native/larkmoor-tool"))
-CREATE = "CREATE TABLE dbtable (a integer primary key, dbdate text, dbsubject text, dbentry blob)"
-KEY = 0xA5
+sys.path.insert(0, str(ROOT / "tests/bench"))
+from make_journal import CREATE, SCRAMBLE_KEY as KEY, scramble, write_journal  # noqa: E402
 
 # Subjects and texts that hold what every format must escape: quotes, <, &,
 # Markdown characters, accents and line breaks (code page 1252).
@@ -38,22 +38,12 @@ HAZARDS = [
 ]
 
 
-def scramble(data: bytes) -> bytes:
-    return bytes(b ^ KEY for b in data)
-
-
 def make_journal(folder, entries, page="cp1252"):
-    """Entries (subject, text[, date]) stored as the program stores them."""
+    """Entries (subject, text), on days 1, 2, ... of January 2024."""
     folder.mkdir(parents=True, exist_ok=True)
-    db = sqlite3.connect(folder / "larkmoor.3db")
-    db.execute(CREATE)
-    for n, entry in enumerate(entries):
-        subject, text = (e.encode(page) if isinstance(e, str) else e for e in entry[:2])
-        date = entry[2] if len(entry) > 2 else f"2024-01-{n + 1:02d} 10:00:00"
-        db.execute("INSERT INTO dbtable VALUES (NULL, ?, CAST(? AS TEXT), CAST(? AS TEXT))",
-                   (date, subject, scramble(text)))
-    db.commit()
-    db.close()
+    rows = [[e.encode(page) if isinstance(e, str) else e for e in entry] for entry in entries]
+    write_journal(folder / "larkmoor.3db",
+                  [(f"2024-01-{n + 1:02d} 10:00:00", *row) for n, row in enumerate(rows)]).close()
     return folder
 
 

@@ -127,9 +127,7 @@ TEST_F(ChangePasswordDialogTest, CancelEscapeAndCloseBoxChangeNothing) {
         if (way == 0) {
             Click(dialog_, IDCANCEL);
         } else if (way == 1) {
-            MSG message = {
-                GetDlgItem(dialog_, IDC_NEW_PASSWORD), WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
-            EXPECT_TRUE(IsDialogMessageA(dialog_, &message));
+            EXPECT_TRUE(PressKey(dialog_, IDC_NEW_PASSWORD, VK_ESCAPE));
         } else {
             SendMessageA(dialog_, WM_CLOSE, 0, 0);
         }

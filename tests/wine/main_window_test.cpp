@@ -65,19 +65,14 @@ TEST_F(MainWindowTest, CreationMakesDataFolderAndBothChildren) {
 
     ASSERT_NE(PromptList, nullptr);
     EXPECT_EQ(GetParent(PromptList), window);
-    const LONG listStyle = GetWindowLongA(PromptList, GWL_STYLE);
-    EXPECT_FALSE(listStyle & WS_VISIBLE);
-    EXPECT_FALSE(listStyle & LBS_SORT);
-    EXPECT_FALSE(listStyle & LBS_NOTIFY);
+    EXPECT_EQ(GetWindowLongA(PromptList, GWL_STYLE) & (WS_VISIBLE | LBS_SORT | LBS_NOTIFY), 0);
     EXPECT_EQ(LOWORD(GetDlgCtrlID(PromptList)), 0xFFFF);
 
     ASSERT_NE(PromptView, nullptr);
-    const LONG viewStyle = GetWindowLongA(PromptView, GWL_STYLE);
-    EXPECT_TRUE(viewStyle & ES_READONLY);
-    EXPECT_TRUE(viewStyle & ES_MULTILINE);
-    EXPECT_TRUE(viewStyle & WS_VSCROLL);
-    EXPECT_FALSE(viewStyle & WS_BORDER);
-    EXPECT_FALSE(viewStyle & ES_AUTOVSCROLL);
+    // Read-only, multi-line, a vertical scroll bar; no border, no automatic scrolling.
+    const LONG viewStyle = ES_READONLY | ES_MULTILINE | WS_VSCROLL | WS_BORDER | ES_AUTOVSCROLL;
+    EXPECT_EQ(GetWindowLongA(PromptView, GWL_STYLE) & viewStyle,
+              ES_READONLY | ES_MULTILINE | WS_VSCROLL);
     EXPECT_EQ(LOWORD(GetDlgCtrlID(PromptView)), 0xFFFF);
     EXPECT_TRUE(IsWindowVisible(window));
     ExpectViewFillsClient(window);

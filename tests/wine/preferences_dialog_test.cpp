@@ -30,9 +30,15 @@ protected:
         AutoLogin = autoLogin;
         ASSERT_NE(HarnessTest::Open(IDD_PREFERENCES, PreferencesDlgProc), nullptr);
     }
-    bool Ticked(int id) const {
-        return SendDlgItemMessageA(dialog_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    // The three boxes, ticked or not, and the three switches in memory, in
+    // the dialog's order.
+    std::vector<bool> Ticks() const {
+        std::vector<bool> ticks;
+        for (int id : {IDC_SHOW_STARTUP_SCREEN, IDC_ENABLE_LOG, IDC_AUTO_LOGIN})
+            ticks.push_back(SendDlgItemMessageA(dialog_, id, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        return ticks;
     }
+    static std::vector<int> Switches() { return {ShowStartupScreen, LogEnabled, AutoLogin}; }
     void Tick(int id, bool on) {
         SendDlgItemMessageA(dialog_, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     }
@@ -48,9 +54,7 @@ TEST_F(PreferencesDialogTest, BoxesShowTheSwitchesAndFocusStartsOnTheFirst) {
     } rows[] = {{1, 1, 1}, {0, 0, 0}, {1, 0, 1}, {0, 1, 0}};
     for (const Row& row : rows) {
         Open(row.startup, row.log, row.autoLogin);
-        EXPECT_EQ(Ticked(IDC_SHOW_STARTUP_SCREEN), row.startup == 1);
-        EXPECT_EQ(Ticked(IDC_ENABLE_LOG), row.log == 1);
-        EXPECT_EQ(Ticked(IDC_AUTO_LOGIN), row.autoLogin == 1);
+        EXPECT_EQ(Ticks(), (std::vector<bool>{row.startup == 1, row.log == 1, row.autoLogin == 1}));
         EXPECT_EQ(GetNextDlgTabItem(dialog_, nullptr, FALSE),
                   GetDlgItem(dialog_, IDC_SHOW_STARTUP_SCREEN));
     }
@@ -60,14 +64,10 @@ TEST_F(PreferencesDialogTest, BoxesShowTheSwitchesAndFocusStartsOnTheFirst) {
 // at exactly 1, automatic login at anything but 0.
 TEST_F(PreferencesDialogTest, OtherValuesShowAsTheyActAndSurviveTheCloseBox) {
     Open(2, -1, 2);
-    EXPECT_FALSE(Ticked(IDC_SHOW_STARTUP_SCREEN));
-    EXPECT_FALSE(Ticked(IDC_ENABLE_LOG));
-    EXPECT_TRUE(Ticked(IDC_AUTO_LOGIN));
+    EXPECT_EQ(Ticks(), (std::vector<bool>{false, false, true}));
     SendMessageA(dialog_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(Ended());
-    EXPECT_EQ(ShowStartupScreen, 2);
-    EXPECT_EQ(LogEnabled, -1);
-    EXPECT_EQ(AutoLogin, 2);
+    EXPECT_EQ(Switches(), (std::vector<int>{2, -1, 2}));
 }
 
 // The second row changes nothing: OK still logs and saves.
@@ -90,9 +90,7 @@ TEST_F(PreferencesDialogTest, OkStoresLogsAndSavesTheWholeRecord) {
         Tick(IDC_AUTO_LOGIN, row.autoLogin);
         Click(dialog_, IDOK);
         EXPECT_TRUE(Ended());
-        EXPECT_EQ(ShowStartupScreen, row.startup ? 1 : 0);
-        EXPECT_EQ(LogEnabled, row.log ? 1 : 0);
-        EXPECT_EQ(AutoLogin, row.autoLogin ? 1 : 0);
+        EXPECT_EQ(Switches(), (std::vector<int>{row.startup, row.log, row.autoLogin}));
         // The geometry goes out as it stands in memory.
         EXPECT_EQ(Settings(), oracle::SettingsFile(-7, 33, 420, 310, row.startup, row.log, row.autoLogin));
         ASSERT_EQ(LogEvents().size(), ++lines);
@@ -104,8 +102,7 @@ TEST_F(PreferencesDialogTest, OkStoresLogsAndSavesTheWholeRecord) {
 TEST_F(PreferencesDialogTest, EnterConfirmsLikeOk) {
     Open(1, 1, 1);
     Tick(IDC_AUTO_LOGIN, false);
-    MSG message = {GetDlgItem(dialog_, IDC_ENABLE_LOG), WM_KEYDOWN, VK_RETURN, 1, 0, {0, 0}};
-    EXPECT_TRUE(IsDialogMessageA(dialog_, &message));
+    EXPECT_TRUE(PressKey(dialog_, IDC_ENABLE_LOG, VK_RETURN));
     EXPECT_TRUE(Ended());
     EXPECT_EQ(AutoLogin, 0);
     EXPECT_TRUE(PathExists(SettingsPath));
@@ -118,8 +115,7 @@ TEST_F(PreferencesDialogTest, CloseBoxDiscardsAndEscapeDoesNothing) {
     Tick(IDC_AUTO_LOGIN, false);
 
     // Escape reaches the dialog as IDCANCEL and changes nothing.
-    MSG message = {GetDlgItem(dialog_, IDC_ENABLE_LOG), WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
-    IsDialogMessageA(dialog_, &message);
+    PressKey(dialog_, IDC_ENABLE_LOG, VK_ESCAPE);
     Click(dialog_, IDCANCEL);
     // Clicks on the boxes and other notifications do nothing either.
     SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_SETFOCUS), 0);
@@ -128,9 +124,7 @@ TEST_F(PreferencesDialogTest, CloseBoxDiscardsAndEscapeDoesNothing) {
 
     SendMessageA(dialog_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(Ended());
-    EXPECT_EQ(ShowStartupScreen, 1);
-    EXPECT_EQ(LogEnabled, 1);
-    EXPECT_EQ(AutoLogin, 1);
+    EXPECT_EQ(Switches(), (std::vector<int>{1, 1, 1}));
     EXPECT_FALSE(PathExists(SettingsPath));
     EXPECT_FALSE(PathExists(LogPath));
     EXPECT_TRUE(boxes_.Boxes().empty());

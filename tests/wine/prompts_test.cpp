@@ -86,14 +86,6 @@ TEST_F(PromptsTest, LoadsCraftedFilesInFileOrder) {
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
-TEST_F(PromptsTest, MissingFileGivesReadErrorBoxAndEmptyList) {
-    LoadPrompts();
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_TRUE(boxes_.Boxes()[0].topmost);
-    ExpectOneBox("An unexpected error has occurred!", "Program quotes read error!", nullptr);
-    EXPECT_EQ(SendMessageA(PromptList, LB_GETCOUNT, 0, 0), 0);
-}
-
 // The picker itself is the native tests'; here, that its pick reaches the view.
 TEST_F(PromptsTest, NoneOneBlankAndLongestPromptsAreShownAsTheyAre) {
     const std::string longest(779, 'w');

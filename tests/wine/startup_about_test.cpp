@@ -19,7 +19,7 @@ namespace {
 
 void Wait(HWND) {}
 
-void PressKey(HWND dialog, WPARAM key) {
+void PostKey(HWND dialog, WPARAM key) {
     PostMessageA(dialog, WM_KEYDOWN, key, 1);
     PostMessageA(dialog, WM_KEYUP, key, 0xC0000001);
 }
@@ -56,9 +56,9 @@ TEST(StartupScreenModal, EndsItselfAfterItsTimerWhileEnterAndEscapeDoNothing) {
     ModalScript script;
     script.steps = {
         Wait,
-        [](HWND dialog) { PressKey(dialog, VK_RETURN); },
+        [](HWND dialog) { PostKey(dialog, VK_RETURN); },
         Wait,
-        [](HWND dialog) { PressKey(dialog, VK_ESCAPE); },
+        [](HWND dialog) { PostKey(dialog, VK_ESCAPE); },
     };
     // Steps beyond the timer's 1.5 seconds keep the script alive for a
     // minute, however slowly a busy machine runs them.
@@ -128,11 +128,11 @@ TEST(AboutBoxModal, OnlyOkAndCloseRequestsEndIt) {
         {"Enter on OK",
          [](HWND dialog) {
              SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
-             PressKey(dialog, VK_RETURN);
+             PostKey(dialog, VK_RETURN);
          },
          true},
         {"close box", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }, true},
-        {"Escape", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); }, false},
+        {"Escape", [](HWND dialog) { PostKey(dialog, VK_ESCAPE); }, false},
         {"IDCANCEL command", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }, false},
         {"OK with a notification other than a click",
          [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_SETFOCUS), 0); }, false},

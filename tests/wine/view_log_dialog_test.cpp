@@ -23,13 +23,7 @@ protected:
         list_ = GetDlgItem(dialog_, IDC_LOG_LIST);
     }
     int Count() const { return static_cast<int>(SendMessageA(list_, LB_GETCOUNT, 0, 0)); }
-    std::string Item(int index) const {
-        char text[kTextSize + 8] = {};
-        if (SendMessageA(list_, LB_GETTEXTLEN, index, 0) >= static_cast<LRESULT>(sizeof text))
-            return "(too long)";
-        SendMessageA(list_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
-        return text;
-    }
+    std::string Item(int index) const { return ListLines(list_).at(index).text; }
     // The item is wholly inside the list's client area.
     bool InView(int index) const {
         RECT item;
@@ -111,19 +105,6 @@ TEST_F(ViewLogDialogTest, DeleteAsksFirstThenDeletesAndEmptiesTheList) {
     EXPECT_EQ(log.substr(19), " - Session End\n");
 }
 
-TEST_F(ViewLogDialogTest, LogThatCannotBeDeletedSaysSo) {
-    WriteFileBytes(LogPath, NumberedLog(2));
-    SetFileAttributesA(LogPath, FILE_ATTRIBUTE_READONLY);
-    Open();
-    Click(dialog_, IDC_DELETE_LOG);
-    SetFileAttributesA(LogPath, FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(TakeBoxTexts(), (std::vector<std::string>{
-                                  "Delete the program log? Its lines cannot be brought back.",
-                                  "The program log could not be deleted."}));
-    EXPECT_EQ(Count(), 2);
-    EXPECT_TRUE(DeleteEnabled());
-}
-
 TEST_F(ViewLogDialogTest, NewestLinesAroundTheLimitWhateverTheLastLineEnd) {
     const int limit = static_cast<int>(kShownLogLines);
     for (int total : {limit, limit + 1, limit + 2}) {
@@ -172,10 +153,7 @@ TEST_F(ViewLogDialogTest, OkEscapeAndCloseBoxEndTheDialog) {
     for (int way = 0; way < 3; ++way) {
         Open();
         if (way == 0) Click(dialog_, IDOK);
-        if (way == 1) {
-            MSG message = {list_, WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
-            IsDialogMessageA(dialog_, &message);
-        }
+        if (way == 1) PressKey(dialog_, IDC_LOG_LIST, VK_ESCAPE);
         if (way == 2) SendMessageA(dialog_, WM_CLOSE, 0, 0);
         EXPECT_TRUE(Ended()) << way;
     }
