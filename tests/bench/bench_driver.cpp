@@ -444,7 +444,10 @@ void RunStartup() {
         },
     };
     // Two rounds that are not counted fill the file caches. Each round then
-    // starts with another of the four, so that none always follows the same.
+    // starts with another of the four, so that none always comes first; the
+    // cyclic order stays, so most starts follow the same one each time (an
+    // order in which every start follows every start equally often gave the
+    // same medians).
     constexpr int kStarts = sizeof starts / sizeof starts[0];
     for (int run = -2; run < StartupRuns; ++run) {
         for (int i = 0; i < kStarts; ++i) starts[(i + run + 2) % kStarts](run >= 0);
