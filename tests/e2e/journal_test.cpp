@@ -134,7 +134,7 @@ TEST_F(JournalTest, TypingNotSavedIsNotDroppedWithoutAsking) {
 
     // OK and the close box ask first: Cancel keeps the dialog and the text,
     // No closes it and stores nothing.
-    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     SetField(dialog, IDC_SUBJECT, "Half an hour");
     SetField(dialog, IDC_ENTRY_TEXT, "of typing");
@@ -149,7 +149,7 @@ TEST_F(JournalTest, TypingNotSavedIsNotDroppedWithoutAsking) {
 
     // An edited record and a click on another line: Yes stores the edit and
     // shows the line clicked. With nothing typed, closing asks nothing.
-    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES);
+    dialog = OpenDialog(program, window, IDM_BROWSE_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, "Garden ideas"));
     SetField(dialog, IDC_ENTRY_TEXT, "Roses, tulips and a pond.");
@@ -184,7 +184,7 @@ TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
     Larkmoor program;
     HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
-    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     SetField(dialog, IDC_SUBJECT, quotes);
     SetField(dialog, IDC_ENTRY_TEXT, quotesWhenScrambled);
@@ -196,7 +196,7 @@ TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
     CloseEntries(dialog);
 
     // Found by a piece of the quotes, listed whole and shown whole.
-    dialog = OpenEntries(program, window, IDM_SEARCH_ENTRIES);
+    dialog = OpenDialog(program, window, IDM_SEARCH_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     SetField(dialog, IDC_SEARCH_TEXT, "'''");
     PostClick(dialog, IDC_SEARCH_GO);
@@ -205,7 +205,7 @@ TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
     SelectLine(dialog, quotes);
     EXPECT_TRUE(Field(dialog, IDC_ENTRY_TEXT) == quotesWhenScrambled);
     CloseEntries(dialog);
-    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES);
+    dialog = OpenDialog(program, window, IDM_BROWSE_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     SelectLine(dialog, "A long mixed entry");
     EXPECT_TRUE(Field(dialog, IDC_ENTRY_TEXT) == mixed);
@@ -235,7 +235,7 @@ TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteShowAndCompact) {
 
     // Save of a new entry while another process writes: refused, kept; the
     // lock gone, the same Save stores it.
-    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     {
         DatabaseLock lock("IMMEDIATE", holder);
@@ -249,7 +249,7 @@ TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteShowAndCompact) {
     CloseEntries(dialog);
 
     // Save of a changed entry, then Delete, while locked.
-    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES);
+    dialog = OpenDialog(program, window, IDM_BROWSE_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(WaitLineCount(dialog, 4));
     SelectLine(dialog, "It's a plan");
@@ -386,7 +386,7 @@ TEST_P(SpoiltDatabaseTest, SaysWhatFailedAndKeepsTypedTextAndFile) {
     EXPECT_EQ(ListLines(dialog).size(), GetParam().lists ? kEntries.size() : 0u);
     CloseEntries(dialog);
     // Add: refused with a notice; every typed word stays in its field.
-    dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(SaveRefused(program, dialog, "Typed into a spoilt journal",
                             "Not one word of this may go."));

@@ -56,7 +56,7 @@ TEST_F(ShellTest, SecondInstanceLeavesTheFirstWhereItWas) {
         ASSERT_TRUE(first.Start());
         HWND login = loginWaits ? first.WaitDialog("Larkmoor Login") : nullptr;
         HWND window = loginWaits ? nullptr : first.WaitMainWindow();
-        HWND dialog = loginWaits ? nullptr : OpenEntries(first, window, IDM_ADD_ENTRY);
+        HWND dialog = loginWaits ? nullptr : OpenDialog(first, window, IDM_ADD_ENTRY);
         ASSERT_NE(loginWaits ? login : dialog, nullptr);
         if (!loginWaits) {
             SetField(dialog, IDC_SUBJECT, "Typed before the second start");
