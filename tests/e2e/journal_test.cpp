@@ -17,7 +17,7 @@ using namespace e2e;
 
 namespace {
 
-using JournalTest = ProgramTest;
+using JournalTest = QuietProgramTest;
 
 const std::vector<NewEntry> kEntries = {
     {"2024-01-02 03:04:05", "Morning pages", "Three pages,\r\nbefore coffee."},
@@ -37,7 +37,6 @@ std::string Now() {
 }  // namespace
 
 TEST_F(JournalTest, AddSearchChangeDeleteCompactAndReadTheBytesBack) {
-    QuietSettings();
     // Bytes beyond ASCII go through the windows unchanged in the Western
     // code page; 0x82 scrambles to a single quote.
     const bool western = GetACP() == 1252;
@@ -126,7 +125,6 @@ TEST_F(JournalTest, AddSearchChangeDeleteCompactAndReadTheBytesBack) {
 }
 
 TEST_F(JournalTest, TypingNotSavedIsNotDroppedWithoutAsking) {
-    QuietSettings();
     ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal(kEntries), "");
     Larkmoor program;
     HWND window = StartQuiet(program);
@@ -167,7 +165,6 @@ TEST_F(JournalTest, TypingNotSavedIsNotDroppedWithoutAsking) {
 }
 
 TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
-    QuietSettings();
     // 0x82 scrambles to a single quote: the quoted scrambled entry is nearly
     // as long as it can be, and so is the statement (the longest of all is
     // the native tests'). Its lines are short: the edit control formats one
@@ -220,13 +217,13 @@ TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
 }
 
 // Run with either holder of the lock: the sqlite3 program, and this process.
-class DatabaseLockTest : public ProgramTest, public ::testing::WithParamInterface<LockHolder> {};
+class DatabaseLockTest : public QuietProgramTest,
+                         public ::testing::WithParamInterface<LockHolder> {};
 
 TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteShowAndCompact) {
     const LockHolder holder = GetParam();
     if (holder == LockHolder::SqliteTool && !SqliteToolAvailable())
         GTEST_SKIP() << "no sqlite3 command-line program beside Wine here";
-    QuietSettings();
     ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal(kEntries), "");
     const DataFiles before = TakeSnapshot();
     Larkmoor program;
@@ -338,7 +335,8 @@ const SpoiltCase kSpoiltCases[] = {
     {"ReadOnly", true, false, true},
 };
 
-class SpoiltDatabaseTest : public ProgramTest, public ::testing::WithParamInterface<SpoiltCase> {
+class SpoiltDatabaseTest : public QuietProgramTest,
+                           public ::testing::WithParamInterface<SpoiltCase> {
 protected:
     void TearDown() override {
         if (immutable_) SetImmutable(DatabaseFile(), false);
@@ -352,7 +350,6 @@ protected:
 
 TEST_P(SpoiltDatabaseTest, SaysWhatFailedAndKeepsTypedTextAndFile) {
     const std::string how = GetParam().name;
-    QuietSettings();
     ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal(kEntries), "");
     if (how == "NotADatabase") {
         std::string bytes = "These are my notes, not a database.\r\n";
