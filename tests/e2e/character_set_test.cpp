@@ -107,7 +107,7 @@ TEST_F(CharacterSetTest, WesternCodePageStoresExactlyOrRefusesAloud) {
     if (GetACP() != 1252) GTEST_SKIP() << "needs the Western code page, not " << GetACP();
     HWND window = StartQuiet(program_);
     ASSERT_NE(window, nullptr);
-    HWND dialog = OpenEntries(program_, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenDialog(program_, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(SaveRefused(
         program_, dialog, "Zażółć gęślą jaźń", "Best fit drops the accents.", "Data Entry Error",
@@ -137,7 +137,7 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
     const std::string entry = "Съешь же ещё этих мягких французских булок";
     HWND window = StartQuiet(program_);
     ASSERT_NE(window, nullptr);
-    HWND dialog = OpenEntries(program_, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenDialog(program_, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     // The code page's own letter on the key byte is named as typed.
     ASSERT_TRUE(SaveRefused(
@@ -149,7 +149,7 @@ TEST_F(CharacterSetTest, CyrillicCodePageKeepsCyrillicTextsSearchesAndPasswords)
     ASSERT_TRUE(WaitLineCount(dialog, 1));
     CloseEntries(dialog);
 
-    dialog = OpenEntries(program_, window, IDM_SEARCH_ENTRIES);
+    dialog = OpenDialog(program_, window, IDM_SEARCH_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     Type(dialog, IDC_SEARCH_TEXT, "мир");
     PostClick(dialog, IDC_SEARCH_GO);

@@ -70,11 +70,11 @@ TEST_F(FileFaultTest, ReadOnlyDataFolderRefusesEveryWriteAndKeepsEverything) {
     ASSERT_NE(window, nullptr) << OpenDialogs(program);
 
     // The journal reads, and a new entry is refused with the typing kept.
-    HWND dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES);
+    HWND dialog = OpenDialog(program, window, IDM_BROWSE_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"It's a plan", "Morning pages"}));
     CloseEntries(dialog);
-    dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(SaveRefused(program, dialog, "On a read-only disk", "Kept in the field."));
     CloseEntriesDropping(program, dialog);
@@ -304,7 +304,7 @@ TEST_F(DiskFullTest, EveryWriteFailsCleanlyAndSucceedsOnceThereIsRoom) {
     // A new entry on a full disk is refused and stays in the fields; with
     // room again, the same Save stores it.
     FillDisk();
-    dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     // Short lines: the edit control formats one long line very slowly under Wine.
     std::string text;
@@ -438,7 +438,7 @@ TEST_F(KillTest, KilledWhileSavingAnEntryLeavesTheJournalWholeAtTheNextStart) {
         Larkmoor program;
         HWND window = StartQuiet(program);
         EXPECT_NE(window, nullptr);
-        HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+        HWND dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
         EXPECT_NE(dialog, nullptr);
         TypeAndSave(dialog, subject, text);
         WaitMs(delay);
@@ -449,7 +449,7 @@ TEST_F(KillTest, KilledWhileSavingAnEntryLeavesTheJournalWholeAtTheNextStart) {
             Larkmoor next;
             window = StartQuiet(next);
             EXPECT_NE(window, nullptr);
-            dialog = window == nullptr ? nullptr : OpenEntries(next, window, IDM_BROWSE_ENTRIES);
+            dialog = window == nullptr ? nullptr : OpenDialog(next, window, IDM_BROWSE_ENTRIES);
             EXPECT_NE(dialog, nullptr) << OpenDialogs(next);
             if (dialog != nullptr) {
                 EXPECT_TRUE(WaitUntil([&] { return ListLines(dialog).size() >= before.size(); }));

@@ -17,7 +17,7 @@ using namespace e2e;
 
 namespace {
 
-using JournalTest = ProgramTest;
+using JournalTest = QuietProgramTest;
 
 const std::vector<NewEntry> kEntries = {
     {"2024-01-02 03:04:05", "Morning pages", "Three pages,\r\nbefore coffee."},
@@ -37,7 +37,6 @@ std::string Now() {
 }  // namespace
 
 TEST_F(JournalTest, AddSearchChangeDeleteCompactAndReadTheBytesBack) {
-    QuietSettings();
     // Bytes beyond ASCII go through the windows unchanged in the Western
     // code page; 0x82 scrambles to a single quote.
     const bool western = GetACP() == 1252;
@@ -126,7 +125,6 @@ TEST_F(JournalTest, AddSearchChangeDeleteCompactAndReadTheBytesBack) {
 }
 
 TEST_F(JournalTest, TypingNotSavedIsNotDroppedWithoutAsking) {
-    QuietSettings();
     ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal(kEntries), "");
     Larkmoor program;
     HWND window = StartQuiet(program);
@@ -134,7 +132,7 @@ TEST_F(JournalTest, TypingNotSavedIsNotDroppedWithoutAsking) {
 
     // OK and the close box ask first: Cancel keeps the dialog and the text,
     // No closes it and stores nothing.
-    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     SetField(dialog, IDC_SUBJECT, "Half an hour");
     SetField(dialog, IDC_ENTRY_TEXT, "of typing");
@@ -149,7 +147,7 @@ TEST_F(JournalTest, TypingNotSavedIsNotDroppedWithoutAsking) {
 
     // An edited record and a click on another line: Yes stores the edit and
     // shows the line clicked. With nothing typed, closing asks nothing.
-    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES);
+    dialog = OpenDialog(program, window, IDM_BROWSE_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(WaitFieldText(dialog, IDC_SUBJECT, "Garden ideas"));
     SetField(dialog, IDC_ENTRY_TEXT, "Roses, tulips and a pond.");
@@ -167,7 +165,6 @@ TEST_F(JournalTest, TypingNotSavedIsNotDroppedWithoutAsking) {
 }
 
 TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
-    QuietSettings();
     // 0x82 scrambles to a single quote: the quoted scrambled entry is nearly
     // as long as it can be, and so is the statement (the longest of all is
     // the native tests'). Its lines are short: the edit control formats one
@@ -184,7 +181,7 @@ TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
     Larkmoor program;
     HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
-    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     SetField(dialog, IDC_SUBJECT, quotes);
     SetField(dialog, IDC_ENTRY_TEXT, quotesWhenScrambled);
@@ -196,7 +193,7 @@ TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
     CloseEntries(dialog);
 
     // Found by a piece of the quotes, listed whole and shown whole.
-    dialog = OpenEntries(program, window, IDM_SEARCH_ENTRIES);
+    dialog = OpenDialog(program, window, IDM_SEARCH_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     SetField(dialog, IDC_SEARCH_TEXT, "'''");
     PostClick(dialog, IDC_SEARCH_GO);
@@ -205,7 +202,7 @@ TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
     SelectLine(dialog, quotes);
     EXPECT_TRUE(Field(dialog, IDC_ENTRY_TEXT) == quotesWhenScrambled);
     CloseEntries(dialog);
-    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES);
+    dialog = OpenDialog(program, window, IDM_BROWSE_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     SelectLine(dialog, "A long mixed entry");
     EXPECT_TRUE(Field(dialog, IDC_ENTRY_TEXT) == mixed);
@@ -220,13 +217,13 @@ TEST_F(JournalTest, EntryOf32766CharactersAndSubjectOf779Quotes) {
 }
 
 // Run with either holder of the lock: the sqlite3 program, and this process.
-class DatabaseLockTest : public ProgramTest, public ::testing::WithParamInterface<LockHolder> {};
+class DatabaseLockTest : public QuietProgramTest,
+                         public ::testing::WithParamInterface<LockHolder> {};
 
 TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteShowAndCompact) {
     const LockHolder holder = GetParam();
     if (holder == LockHolder::SqliteTool && !SqliteToolAvailable())
         GTEST_SKIP() << "no sqlite3 command-line program beside Wine here";
-    QuietSettings();
     ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal(kEntries), "");
     const DataFiles before = TakeSnapshot();
     Larkmoor program;
@@ -235,7 +232,7 @@ TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteShowAndCompact) {
 
     // Save of a new entry while another process writes: refused, kept; the
     // lock gone, the same Save stores it.
-    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     {
         DatabaseLock lock("IMMEDIATE", holder);
@@ -249,7 +246,7 @@ TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteShowAndCompact) {
     CloseEntries(dialog);
 
     // Save of a changed entry, then Delete, while locked.
-    dialog = OpenEntries(program, window, IDM_BROWSE_ENTRIES);
+    dialog = OpenDialog(program, window, IDM_BROWSE_ENTRIES);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(WaitLineCount(dialog, 4));
     SelectLine(dialog, "It's a plan");
@@ -271,11 +268,7 @@ TEST_P(DatabaseLockTest, LockedByAnotherProcessDuringSaveDeleteShowAndCompact) {
     {
         DatabaseLock lock("EXCLUSIVE", holder);
         ASSERT_TRUE(lock.Held());
-        ASSERT_FALSE(ListLines(dialog).empty());
-        HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
-        Send(list, LB_SETCURSEL, 0);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SUBJECT_LIST, LBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(list));
+        ClickLine(dialog, "Garden ideas");
         ASSERT_TRUE(Answer(program, "Notice",
                            "The entry could not be read: the database file is locked by another "
                            "program, damaged or not a Larkmoor database."));
@@ -338,7 +331,8 @@ const SpoiltCase kSpoiltCases[] = {
     {"ReadOnly", true, false, true},
 };
 
-class SpoiltDatabaseTest : public ProgramTest, public ::testing::WithParamInterface<SpoiltCase> {
+class SpoiltDatabaseTest : public QuietProgramTest,
+                           public ::testing::WithParamInterface<SpoiltCase> {
 protected:
     void TearDown() override {
         if (immutable_) SetImmutable(DatabaseFile(), false);
@@ -352,7 +346,6 @@ protected:
 
 TEST_P(SpoiltDatabaseTest, SaysWhatFailedAndKeepsTypedTextAndFile) {
     const std::string how = GetParam().name;
-    QuietSettings();
     ASSERT_EQ(SideDb(DatabaseFile()).CreateJournal(kEntries), "");
     if (how == "NotADatabase") {
         std::string bytes = "These are my notes, not a database.\r\n";
@@ -386,7 +379,7 @@ TEST_P(SpoiltDatabaseTest, SaysWhatFailedAndKeepsTypedTextAndFile) {
     EXPECT_EQ(ListLines(dialog).size(), GetParam().lists ? kEntries.size() : 0u);
     CloseEntries(dialog);
     // Add: refused with a notice; every typed word stays in its field.
-    dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(SaveRefused(program, dialog, "Typed into a spoilt journal",
                             "Not one word of this may go."));

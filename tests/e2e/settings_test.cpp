@@ -85,8 +85,6 @@ const DamagedCase kDamagedCases[] = {
     {"CutInThePassword", "50\n40\n360\n260\n0\n1\n0\n" + kGranite.substr(0, 3),
      "50\n40\n360\n260\n0\n1\n0\n" + kGranite.substr(0, 3) + "\n", true},
     // Edited by hand: the same record is read and written back whole.
-    {"CrLfLineEnds", "50\r\n40\r\n360\r\n260\r\n0\r\n1\r\n0\r\n" + kGranite + "\r\n",
-     oracle::SettingsFile(50, 40, 360, 260, 0, 1, 0), true},
     {"HugeNumbers", "99999999999999999999\n-99999999999999999999\n2147483648\n4294967296\n0\n1\n1\n" +
                         kGranite + "\n",
      oracle::SettingsFile(2147483647, -2147483647 - 1, 2147483647, 2147483647, 0, 1, 1), false},

@@ -2,8 +2,6 @@
 // second instance, the startup screen, the About box and the help command.
 #include "support/driver.h"
 
-#include "product.h"
-#include "product_version.h"
 #include "resource.h"
 
 using namespace e2e;
@@ -56,7 +54,7 @@ TEST_F(ShellTest, SecondInstanceLeavesTheFirstWhereItWas) {
         ASSERT_TRUE(first.Start());
         HWND login = loginWaits ? first.WaitDialog("Larkmoor Login") : nullptr;
         HWND window = loginWaits ? nullptr : first.WaitMainWindow();
-        HWND dialog = loginWaits ? nullptr : OpenEntries(first, window, IDM_ADD_ENTRY);
+        HWND dialog = loginWaits ? nullptr : OpenDialog(first, window, IDM_ADD_ENTRY);
         ASSERT_NE(loginWaits ? login : dialog, nullptr);
         if (!loginWaits) {
             SetField(dialog, IDC_SUBJECT, "Typed before the second start");
@@ -69,14 +67,12 @@ TEST_F(ShellTest, SecondInstanceLeavesTheFirstWhereItWas) {
         ASSERT_TRUE(EndsWithZero(second));
 
         if (loginWaits) {
-            // Still waiting for the password; the window takes no command.
+            // Still waiting for the password, the window disabled behind it
+            // (commands sent meanwhile are the login tests').
             EXPECT_TRUE(IsWindowVisible(login));
             window = FindWindowA("larkmoorclass", nullptr);
             ASSERT_NE(window, nullptr);
             EXPECT_FALSE(IsWindowEnabled(window));
-            PostCommand(window, IDM_BROWSE_ENTRIES);
-            SetField(login, IDC_PASSWORD, "xx");
-            ASSERT_TRUE(Settle(GetDlgItem(login, IDC_PASSWORD)));
             EXPECT_EQ(OpenDialogs(first), "[Larkmoor Login: ] ");
             EXPECT_TRUE(TryPassword(first, login, "granite"));
             window = first.WaitMainWindow();
@@ -113,7 +109,6 @@ TEST_F(ShellTest, StartupScreenShowsBeforeTheMainWindowOnlyWithItsSwitchAtOne) {
         ASSERT_TRUE(program.Start());
         bool startupSeen = false;
         bool bothAtOnce = false;
-        std::string version;
         HWND window = nullptr;
         ASSERT_TRUE(WaitUntil(
             [&] {
@@ -126,20 +121,13 @@ TEST_F(ShellTest, StartupScreenShowsBeforeTheMainWindowOnlyWithItsSwitchAtOne) {
                         screen = dialog.window;
                 }
                 window = program.WaitMainWindow(0);
-                if (screen != nullptr && !startupSeen) {
-                    // Its first line is the version.
-                    version = TextOf(GetWindow(GetDlgItem(screen, IDC_PRODUCT_ICON), GW_HWNDNEXT));
-                    startupSeen = true;
-                }
+                startupSeen = startupSeen || screen != nullptr;
                 bothAtOnce = bothAtOnce || (screen != nullptr && window != nullptr);
                 return window != nullptr && screen == nullptr;
             },
             kStartMs));
         EXPECT_EQ(startupSeen, value == 1);
         EXPECT_FALSE(bothAtOnce) << "the main window shows only after the startup screen";
-        if (value == 1) {
-            EXPECT_EQ(version, std::string("Larkmoor version ") + LARKMOOR_VERSION_TEXT);
-        }
         ExitAnswering(program, window);
     }
 }

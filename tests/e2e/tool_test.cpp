@@ -27,7 +27,7 @@ TEST(ToolEndToEndTest, WindowsAndNativeToolsExportTheProgramsEntriesAlike) {
     Larkmoor program;
     HWND window = StartQuiet(program);
     ASSERT_NE(window, nullptr);
-    HWND dialog = OpenEntries(program, window, IDM_ADD_ENTRY);
+    HWND dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
     ASSERT_NE(dialog, nullptr);
     std::size_t count = 0;
     for (const auto& entry : entries) {

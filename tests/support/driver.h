@@ -176,9 +176,6 @@ void ChangePassword(Larkmoor& program, HWND window, const std::string& current,
 
 // --- The Entries dialog of the other process --------------------------------------
 
-inline HWND OpenEntries(Larkmoor& program, HWND window, int command) {
-    return OpenDialog(program, window, command);
-}
 void CloseEntries(HWND dialog);
 // The lines of a list of the dialog (the subject list unless named).
 std::vector<std::string> ListLines(HWND dialog, int id = IDC_SUBJECT_LIST);

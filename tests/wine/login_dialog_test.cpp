@@ -43,7 +43,7 @@ protected:
 TEST_F(LoginDialogTest, OpensEmptyWithFocusOnThePasswordField) {
     EXPECT_EQ(WindowText(dialog_), "Larkmoor Login");
     EXPECT_EQ(ItemText(dialog_, IDC_PASSWORD), "");
-    EXPECT_EQ(GetNextDlgTabItem(dialog_, nullptr, FALSE), GetDlgItem(dialog_, IDC_PASSWORD));
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, IDC_PASSWORD));
     // No text limit is set beyond the edit control's own.
     EXPECT_GT(SendDlgItemMessageA(dialog_, IDC_PASSWORD, EM_GETLIMITTEXT, 0, 0), 779);
 }

@@ -55,8 +55,7 @@ TEST_F(PreferencesDialogTest, BoxesShowTheSwitchesAndFocusStartsOnTheFirst) {
     for (const Row& row : rows) {
         Open(row.startup, row.log, row.autoLogin);
         EXPECT_EQ(Ticks(), (std::vector<bool>{row.startup == 1, row.log == 1, row.autoLogin == 1}));
-        EXPECT_EQ(GetNextDlgTabItem(dialog_, nullptr, FALSE),
-                  GetDlgItem(dialog_, IDC_SHOW_STARTUP_SCREEN));
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, IDC_SHOW_STARTUP_SCREEN));
     }
 }
 

@@ -269,26 +269,6 @@ TEST_F(PromptsTest, FileThatCannotBeWrittenKeepsTheTextAndTheDialog) {
     EXPECT_EQ(SendMessageA(PromptList, LB_GETCOUNT, 0, 0), 0);
 }
 
-TEST_F(PromptsTest, FailedReplaceLeavesTheOldFileAndNoNewFile) {
-    const std::string bytes = "old one\r\nold two\r\n";
-    StartWith(bytes, "old two");
-    Open();
-    // The file is swapped for a folder of the same name, which cannot be
-    // replaced by a file.
-    ASSERT_TRUE(DeleteFileA(PromptsPath));
-    ASSERT_TRUE(CreateDirectoryA(PromptsPath, nullptr));
-    ASSERT_TRUE(WriteFileBytes(std::string(PromptsPath) + "\\inside.txt", bytes));
-    SetField("new text\r\n");
-    Click(dialog_, IDOK);
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_TRUE(IsWindowVisible(dialog_));
-    EXPECT_EQ(WindowText(Field()), "new text\r\n");
-    EXPECT_EQ(ReadFileBytes(std::string(PromptsPath) + "\\inside.txt"), bytes);
-    EXPECT_FALSE(PathExists(std::string(PromptsPath) + ".new"));
-    EXPECT_EQ(ListItems(), (std::vector<std::string>{"old one", "old two"}));
-    RemoveTree(PromptsPath);
-}
-
 TEST_F(PromptsTest, FileTooLargeToEditIsRefusedAndKept) {
     std::string bytes(16 * 1024 * 1024 + 1, 'p');
     for (std::size_t i = 100; i < bytes.size(); i += 101) bytes[i] = '\n';

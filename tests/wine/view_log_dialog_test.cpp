@@ -1,6 +1,6 @@
 // The View Program Log dialog's procedure on its real template: the list of
-// log lines with the newest in view, deleting the log, a missing log, a long
-// log, and a folder that cannot be opened.
+// log lines with the newest in view, deleting the log, a missing log, long
+// lines, and a folder that cannot be opened.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -103,26 +103,6 @@ TEST_F(ViewLogDialogTest, DeleteAsksFirstThenDeletesAndEmptiesTheList) {
     const std::string log = ReadFileBytes(LogPath);
     EXPECT_EQ(log.size(), 34u);
     EXPECT_EQ(log.substr(19), " - Session End\n");
-}
-
-TEST_F(ViewLogDialogTest, NewestLinesAroundTheLimitWhateverTheLastLineEnd) {
-    const int limit = static_cast<int>(kShownLogLines);
-    for (int total : {limit, limit + 1, limit + 2}) {
-        for (const std::string end : {"\n", "\r\n", ""}) {
-            SCOPED_TRACE(std::to_string(total) + " lines, last ending in " +
-                         std::to_string(end.size()) + " bytes");
-            std::string log = NumberedLog(total);
-            log.replace(log.size() - 1, 1, end);
-            WriteFileBytes(LogPath, log);
-            Open();
-            const int older = total - limit;
-            ASSERT_EQ(Count(), older > 0 ? limit + 1 : total);
-            EXPECT_EQ(Item(0), older > 0 ? "(" + std::to_string(older) + " older lines are not shown)"
-                                         : "2024-03-15 14:05:09 - Session Start 1");
-            EXPECT_EQ(Item(Count() - 1),
-                      "2024-03-15 14:05:09 - Session Start " + std::to_string(total));
-        }
-    }
 }
 
 TEST_F(ViewLogDialogTest, LongLinesAreCutAndScrollSideways) {
