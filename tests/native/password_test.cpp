@@ -105,12 +105,35 @@ TEST(CheckNewPassword, AcceptsExactlyWhatReadsBackFromTheSettingsFile) {
     }
 }
 
-// The messages word for word are the Win32 tests' (the Change password
-// dialog shows each); here, no text without a problem, and a small buffer.
-TEST(DescribePasswordProblem, NoProblemGivesNoTextAndASmallBufferIsNeverOverrun) {
+TEST(DescribePasswordProblem, SaysWhyAndNamesTheCharacter) {
+    // The characters come named as the user typed them (UTF-8), the code is
+    // the byte's in the code page.
     char text[kTextSize];
+    DescribePasswordProblem(NewPasswordProblem::Empty, "", "", text, sizeof text);
+    EXPECT_STREQ(text, "The new password must not be empty.");
+    DescribePasswordProblem(NewPasswordProblem::HoldsScrambleKey, "a\xA5", "\"\xC2\xA5\"", text,
+                            sizeof text);
+    EXPECT_STREQ(text,
+                 "The new password cannot contain the character \"\xC2\xA5\" (code 165): "
+                 "the settings file cannot hold it.");
+    DescribePasswordProblem(NewPasswordProblem::HoldsLineEnd, "a\xAF", "\"\xC2\xAF\"", text,
+                            sizeof text);
+    EXPECT_STREQ(text,
+                 "The new password cannot contain the character \"\xC2\xAF\" (code 175): "
+                 "the settings file cannot hold it.");
+    DescribePasswordProblem(NewPasswordProblem::BadFirstByte, "\x85x", "\"\xE2\x80\xA6\"", text,
+                            sizeof text);
+    EXPECT_STREQ(text,
+                 "The new password cannot begin with the character \"\xE2\x80\xA6\" (code 133): "
+                 "the settings file cannot hold it there.");
+    DescribePasswordProblem(NewPasswordProblem::OutsideCharacterSet, "",
+                            "\"\xD0\xBF\" and \"\xD0\xB0\"", text, sizeof text);
+    EXPECT_STREQ(text,
+                 "The new password contains \"\xD0\xBF\" and \"\xD0\xB0\", which this computer's "
+                 "character set cannot hold. Choose a password without such characters.");
     DescribePasswordProblem(NewPasswordProblem::None, "ok", "", text, sizeof text);
     EXPECT_STREQ(text, "");
+    // A small buffer is never overrun.
     char small[8];
     std::memset(small, '#', sizeof small);
     DescribePasswordProblem(NewPasswordProblem::Empty, "", "", small, 5);

@@ -56,10 +56,17 @@ TEST(FindFirstOf, CountsUtf16UnitsAndPairs) {
     EXPECT_EQ(FindFirstOf(text, U"x"), text.size());
 }
 
-// The messages word for word are the Win32 tests' (the Entries, Change
-// password and Edit Brainstorm Prompts dialogs show them); here, which line of
-// the prompts a message names, and only the characters of that line.
-TEST(RefusedTextMessages, PromptsMessageNamesTheFirstLineAndOnlyItsCharacters) {
+TEST(RefusedTextMessages, NameTheFieldAndTheCharactersAsTyped) {
+    EXPECT_EQ(FieldOutsideCharacterSetMessage(kSubjectFieldName, U"żł"),
+              "The Subject contains \"ż\" and \"ł\", which this computer's character set cannot "
+              "hold. Nothing was saved. Write the Subject without such characters and save again.");
+    EXPECT_EQ(SearchOutsideCharacterSetMessage(U"ż"),
+              "The search text contains \"ż\", which this computer's character set cannot hold: "
+              "no entry in the journal can contain such characters.");
+    EXPECT_EQ(ScrambleKeyInEntryMessage(U"Ґ"),
+              "The Journal Entry contains the character \"Ґ\", which the journal cannot store. "
+              "Remove it and save again.");
+    // The first line that holds one, and only the characters of that line.
     struct PromptsCase {
         std::u16string text;
         std::u32string refused;
@@ -75,6 +82,10 @@ TEST(RefusedTextMessages, PromptsMessageNamesTheFirstLineAndOnlyItsCharacters) {
         const std::string message = PromptsOutsideCharacterSetMessage(c.text, c.refused);
         EXPECT_EQ(message.rfind(c.named, 0), 0u) << message;
     }
+    EXPECT_EQ(PromptsOutsideCharacterSetMessage(u"ż", U"ż"),
+              "Line 1 contains \"ż\", which this computer's character set cannot hold. The "
+              "prompts were not saved; your text is still in the dialog. Write the line without "
+              "such characters and click OK again.");
 }
 
 }  // namespace
