@@ -265,27 +265,6 @@ TEST_F(EntriesDialogTest, SaveInSearchUpdatesAndThenListsEverySubject) {
     EXPECT_STREQ(Stored(1)->entry, "dig deeper");
 }
 
-TEST_F(EntriesDialogTest, SaveWithNoRecordShownKeepsTheTypingAndSaysSo) {
-    Seed("Existing", "kept");
-    for (EntryMode mode : {EntryMode::Search, EntryMode::Browse}) {
-        Open(mode);
-        if (mode == EntryMode::Browse) {
-            // Browse shows the first record; saving it empties the fields.
-            Click(dialog_, IDC_SAVE);
-            ASSERT_TRUE(boxes_.Boxes().empty());
-            ExpectFieldsEmpty();
-        }
-        Fill("Typed subject", "typed text that must not vanish");
-        Click(dialog_, IDC_SAVE);
-        ExpectOneBox("Notice", kNoEntrySelected);
-        EXPECT_EQ(Text(IDC_SUBJECT), "Typed subject");
-        EXPECT_EQ(Text(IDC_ENTRY_TEXT), "typed text that must not vanish");
-        Close();
-    }
-    EXPECT_EQ(StoredCount(), 1u);
-    EXPECT_STREQ(Stored(1)->entry, "kept");
-}
-
 // --- Delete ------------------------------------------------------------------
 
 TEST_F(EntriesDialogTest, DeleteAsksFirstAndNoChangesNothing) {
@@ -437,7 +416,8 @@ TEST_F(EntriesDialogTest, ClosingWithUnsavedTypingAsksFirst) {
 }
 
 // A save that is refused keeps the dialog open with the typing; in Search
-// with no record shown, Save refuses too.
+// with no record shown there is nothing to change, so Save refuses too and
+// says so.
 TEST_F(EntriesDialogTest, YesWithARefusedSaveKeepsTheDialogOpen) {
     Seed("Seeded", "text");
     const std::pair<EntryMode, const char*> refusals[] = {
@@ -451,8 +431,12 @@ TEST_F(EntriesDialogTest, YesWithARefusedSaveKeepsTheDialogOpen) {
         Fill(mode == EntryMode::Search ? "Typed subject" : "ab", "kept text");
         boxes_.QueueAnswer(IDYES);
         Click(dialog_, IDC_ENTRIES_OK);
+        ASSERT_EQ(boxes_.Boxes().size(), 2u);
+        EXPECT_EQ(boxes_.Boxes()[1].caption,
+                  mode == EntryMode::Search ? "Notice" : "Data Entry Error");
         EXPECT_EQ(TakeBoxTexts(), (std::vector<std::string>{kUnsavedQuestion, message}));
         EXPECT_FALSE(Ended());
+        EXPECT_EQ(Text(IDC_SUBJECT), mode == EntryMode::Search ? "Typed subject" : "ab");
         EXPECT_EQ(Text(IDC_ENTRY_TEXT), "kept text");
     }
     EXPECT_EQ(StoredCount(), 1u);
