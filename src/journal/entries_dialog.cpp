@@ -99,6 +99,12 @@ void RememberShownText(HWND dialog) {
     ShownEntry = ReadTypedText(GetDlgItem(dialog, IDC_ENTRY_TEXT));
 }
 
+// The fields are empty: nothing is shown, and nothing needs reading back.
+void ForgetShownText() {
+    ShownSubject.clear();
+    ShownEntry.clear();
+}
+
 // The record number and the date are the program's own; only the subject and
 // the entry hold the user's typing.
 bool UnsavedTyping(HWND dialog) {
@@ -111,7 +117,7 @@ void EmptyFields(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_DATE, "");
     SetDlgItemTextA(dialog, IDC_SUBJECT, "");
     SetDlgItemTextA(dialog, IDC_ENTRY_TEXT, "");
-    RememberShownText(dialog);
+    ForgetShownText();
 }
 
 // The record number field is read-only and filled only from the database,
@@ -174,6 +180,7 @@ bool WriteSucceeded(HWND dialog, StoreResult result, const char* failed, const c
 }
 
 void SetUp(HWND dialog) {
+    ForgetShownText();  // the fields start empty
     SendMessageA(SubjectList(dialog), LB_SETHORIZONTALEXTENT, 2048, 0);
     // The fields take no more than the buffers that Save and Go read them
     // into, so the user meets the limit while typing, not at Save.
@@ -208,7 +215,6 @@ void SetUp(HWND dialog) {
         SaveUpdates = 0;
         break;
     }
-    RememberShownText(dialog);
 }
 
 void Search(HWND dialog) {
@@ -336,7 +342,7 @@ bool MayLeaveTyping(HWND dialog) {
 // number, because a save on the way refills the list.
 void SelectionChanged(HWND dialog) {
     const int wanted = SelectedRecord(dialog);
-    int shown = -1;
+    int shown = 0;
     if (!ShownRecord(dialog, &shown)) shown = -1;
     if (!MayLeaveTyping(dialog)) {
         SelectRecordLine(dialog, shown);
