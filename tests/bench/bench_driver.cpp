@@ -426,35 +426,21 @@ void RunStartup() {
         if (count != kManyPrompts)
             Check("startup.100000.list", false, std::to_string(count) + " lines in the list");
     };
-    // The start-ups with the default prompts: the program's and its baselines.
+    const auto start = [](const char* key, std::string exe, const char* className,
+                          std::string prompts) {
+        return [=](bool record) { TimeStart(key, exe, className, prompts, record); };
+    };
     const std::function<void(bool)> starts[] = {
-        [&](bool record) {
-            TimeStart("startup.larkmoor", LarkmoorExe(), "larkmoorclass", DefaultPromptsFile(),
-                      record);
-        },
-        [&](bool record) {
-            TimeStart("startup.window", BaselineExe("larkmoor_bench_window.exe"),
-                      kBaselineWindowClass, "", record);
-        },
-        [&](bool record) {
-            TimeStart("startup.window6", BaselineExe("larkmoor_bench_window_v6.exe"),
-                      kBaselineWindowClass, "", record);
-        },
-    };
-    // The program's start with 100,000 prompts and its other part.
+        start("startup.larkmoor", LarkmoorExe(), "larkmoorclass", DefaultPromptsFile()),
+        start("startup.window", BaselineExe("larkmoor_bench_window.exe"), kBaselineWindowClass, ""),
+        start("startup.window6", BaselineExe("larkmoor_bench_window_v6.exe"), kBaselineWindowClass,
+              "")};
     const std::function<void(bool)> large[] = {
-        [&](bool record) {
-            TimeStart("startup.100000.larkmoor", LarkmoorExe(), "larkmoorclass", many, record);
-        },
-        fillList,
-    };
-    // Two rounds that are not counted fill the file caches. Every round runs
-    // each once, side by side under the same load: the three start-ups first,
-    // each round beginning with another of them, then the two large ones, in
-    // turn. So every start-up follows the end of a large process (the slowest
-    // to clean up after) in a third of the rounds; one cycle of all of them
-    // had the program's start follow its own large start in most rounds and
-    // the baselines never.
+        start("startup.100000.larkmoor", LarkmoorExe(), "larkmoorclass", many), fillList};
+    // Two uncounted rounds fill the file caches. Each round runs every one
+    // once, side by side under the same load: the three start-ups, each round
+    // led by another, then the two large runs, so that each start-up follows a
+    // large process (the slowest to clean up after) equally often.
     constexpr int kStarts = sizeof starts / sizeof starts[0];
     constexpr int kLarge = sizeof large / sizeof large[0];
     for (int run = -2; run < StartupRuns; ++run) {
