@@ -125,6 +125,25 @@ LogLines ReadLogLines(std::FILE* file, std::size_t limit) {
     return splitter.Finish();
 }
 
+std::size_t CountLineFeeds(const char* data, std::size_t size) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    std::size_t count = 0;
+    std::size_t at = 0;
+    for (; size - at >= sizeof(std::uint64_t); at += sizeof(std::uint64_t)) {
+        std::uint64_t word;
+        std::memcpy(&word, data + at, sizeof word);
+        word ^= kOnes * '\n';  // a line feed's byte is now zero
+        // High bit of each byte set unless the byte is zero (no carry
+        // crosses bytes, so a zero byte is never reported wrongly).
+        const std::uint64_t nonZero = ((word & kLow7) + kLow7) | word;
+        const std::uint64_t zeros = (~nonZero >> 7) & kOnes;
+        count += static_cast<std::size_t>((zeros * kOnes) >> 56);
+    }
+    for (; at < size; ++at) count += data[at] == '\n';
+    return count;
+}
+
 std::string OlderLinesNote(std::size_t olderCount) {
     char note[96];
     std::snprintf(note, sizeof note, "(%llu older lines are not shown)",

@@ -92,7 +92,7 @@ long long NewestLinesStart(std::FILE* file, std::size_t* older) {
         const std::size_t size = static_cast<std::size_t>(
             left < static_cast<long long>(sizeof chunk) ? left : sizeof chunk);
         if (std::fread(chunk, 1, size, file) != size) return 0;
-        for (std::size_t i = 0; i < size; ++i) lines += chunk[i] == '\n';
+        lines += CountLineFeeds(chunk, size);
         left -= static_cast<long long>(size);
     }
     *older = lines;

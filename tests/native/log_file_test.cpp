@@ -2,6 +2,7 @@
 // splits a log into lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -133,6 +134,18 @@ TEST(LogLineSplitter, ChunkBoundariesDoNotMatter) {
     }
     EXPECT_EQ(whole.olderCount, 2u);
     EXPECT_EQ(whole.lines.back(), "end");
+}
+
+// Counted a word at a time: at every start and length, bytes close to a line
+// feed's (0x0A) are not taken for one and no line feed is missed.
+TEST(CountLineFeeds, CountsEveryLineFeedAndNothingElse) {
+    std::string bytes("\n\x0b\x8a\t\n\n\0\xff\x7f\x80\n", 11);
+    bytes += bytes + "\x0a\x0a\x0a\x0a\x0a\x0a\x0a\x0a\x0a" + bytes;
+    for (std::size_t from = 0; from <= bytes.size(); ++from)
+        for (std::size_t to = from; to <= bytes.size(); ++to)
+            ASSERT_EQ(CountLineFeeds(bytes.data() + from, to - from),
+                      static_cast<std::size_t>(std::count(&bytes[from], &bytes[0] + to, '\n')))
+                << from << " " << to;
 }
 
 TEST(ReadLogLines, ReadsAFileLargerThanOneChunk) {
