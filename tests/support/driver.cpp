@@ -17,9 +17,6 @@ const char kJournalUnreadable[] =
     "The journal could not be read: the database file is locked by another program, "
     "damaged or not a Larkmoor database.";
 const char kErrorCaption[] = "An unexpected error has occurred!";
-const char kUnsavedCaption[] = "Unsaved Changes";
-const char kUnsavedQuestion[] =
-    "The changes to this entry are not saved. Do you want to save them?";
 
 namespace {
 

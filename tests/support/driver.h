@@ -19,6 +19,7 @@
 
 #include "resource.h"
 #include "support/files.h"
+#include "support/messages.h"
 #include "support/oracles.h"
 #include "support/side_db.h"
 #include "support/wait.h"
@@ -160,9 +161,6 @@ extern const char kNotSaved[];
 extern const char kNotDeleted[];
 extern const char kJournalUnreadable[];
 extern const char kErrorCaption[];
-// The question asked before typing not saved yet would be lost.
-extern const char kUnsavedCaption[];
-extern const char kUnsavedQuestion[];
 
 // Posts a command of the main window and waits for the dialog it opens
 // (Entries, Preferences, Change password, Edit Brainstorm Prompts, View

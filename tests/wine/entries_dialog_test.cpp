@@ -16,6 +16,7 @@
 #include "journal/text.h"
 #include "resource.h"
 #include "shell/shell.h"
+#include "support/messages.h"
 #include "support/oracles.h"
 #include "support/side_db.h"
 #include "support/ui_harness.h"
@@ -31,8 +32,6 @@ constexpr const char kNotSavedRecordGone[] =
 constexpr const char kNotDeletedRecordGone[] =
     "The entry was not deleted: its record is no longer in the journal (another program may "
     "have deleted it).";
-constexpr const char kUnsavedQuestion[] =
-    "The changes to this entry are not saved. Do you want to save them?";
 constexpr const char kKeyByteRefused[] =
     "The Journal Entry contains the character \"\xC2\xA5\", which the journal cannot store. "
     "Remove it and save again.";
@@ -402,7 +401,7 @@ TEST_F(EntriesDialogTest, ClosingWithUnsavedTypingAsksFirst) {
                     ASSERT_EQ(boxes_.Boxes().size(), 1u);
                     EXPECT_TRUE(boxes_.Boxes()[0].yesNo && boxes_.Boxes()[0].cancel);
                     EXPECT_TRUE(boxes_.Boxes()[0].question);
-                    ExpectOneBox("Unsaved Changes", kUnsavedQuestion);
+                    ExpectOneBox(kUnsavedCaption, kUnsavedQuestion);
                 }
                 EXPECT_EQ(Ended(), answer != IDCANCEL);
                 EXPECT_EQ(EntriesMode, answer == IDCANCEL ? mode : EntryMode::None);
