@@ -206,8 +206,15 @@ TEST_F(ProgramResources, ManifestAsksForCommonControls6) {
                                "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
                                "publicKeyToken=\"6595b64144ccf1df\"", "language=\"*\""})
         EXPECT_NE(manifest.find(wanted), std::string::npos) << wanted;
-    // This is the 64-bit build: its identity and its dependency both name amd64.
-    std::size_t first = manifest.find("processorArchitecture=\"amd64\"");
-    ASSERT_NE(first, std::string::npos);
-    EXPECT_NE(manifest.find("processorArchitecture=\"amd64\"", first + 1), std::string::npos);
+    // Its identity and its dependency both name the build's architecture
+    // (amd64 or X86), and no other.
+    const std::string arch = "processorArchitecture=\"" LARKMOOR_MANIFEST_ARCH "\"";
+    std::size_t first = manifest.find(arch);
+    ASSERT_NE(first, std::string::npos) << manifest;
+    EXPECT_NE(manifest.find(arch, first + 1), std::string::npos) << manifest;
+    std::size_t count = 0;
+    for (std::size_t at = manifest.find("processorArchitecture="); at != std::string::npos;
+         at = manifest.find("processorArchitecture=", at + 1))
+        ++count;
+    EXPECT_EQ(count, 2u) << manifest;
 }

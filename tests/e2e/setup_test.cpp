@@ -1,5 +1,5 @@
-// The setup program of the 64-bit build, run silently as a scripted install
-// runs it: the files, shortcuts and Apps & features entry it makes, the
+// The setup program of the build (x64 or x86), run silently as a scripted
+// install runs it: the files, shortcuts and Apps & features entry it makes, the
 // program started the way its Start-menu shortcut starts it, setup refused
 // while Larkmoor runs, a second install upgrading the first in place, and the
 // uninstaller, which keeps the user's data folder.
@@ -32,7 +32,8 @@ const char* const kShipped[] = {"larkmoor.exe", "larkmoorqtx.txt", "larkmoorhelp
 
 // Built beside the test program, whose folder holds the program folder.
 std::string SetupPath() {
-    return ProgramFolderPath() + "\\..\\larkmoor-" LARKMOOR_VERSION_TEXT "-setup-x64.exe";
+    return ProgramFolderPath() +
+           "\\..\\larkmoor-" LARKMOOR_VERSION_TEXT "-setup-" LARKMOOR_SETUP_ARCH ".exe";
 }
 
 std::string SpecialFolder(int csidl) {
