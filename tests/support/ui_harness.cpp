@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -103,9 +104,84 @@ void CALLBACK MessageBoxAnswerer::Answer(HWND, UINT, UINT_PTR timer, DWORD) {
         self->answers_.pop_front();
     }
     seen.answer = answer;
+    if (self->look_) self->look_(box);
     self->boxes_.push_back(seen);
     RecordBox(seen.caption, seen.text);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+}
+
+namespace {
+
+using BlockReasonCreate = BOOL(WINAPI*)(HWND, LPCWSTR);
+using BlockReasonDestroy = BOOL(WINAPI*)(HWND);
+
+std::map<HWND, std::u16string> BlockReasons;
+void* SystemCreate = nullptr;
+void* SystemDestroy = nullptr;
+
+// The import slot through which this program calls a function of a DLL.
+void** ImportSlot(const char* dll, const char* function) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* from = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         from->Name != 0; ++from) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + from->Name), dll) != 0) continue;
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + from->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + from->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* named =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(named->Name), function) == 0)
+                return reinterpret_cast<void**>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+// Puts a function into an import slot; gives the one that was there.
+void* Swap(const char* function, void* replacement) {
+    void** slot = ImportSlot("user32.dll", function);
+    EXPECT_NE(slot, nullptr) << function << " is not imported";
+    if (slot == nullptr) return nullptr;
+    DWORD was = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+    void* old = *slot;
+    *slot = replacement;
+    VirtualProtect(slot, sizeof *slot, was, &was);
+    return old;
+}
+
+BOOL WINAPI WatchedCreate(HWND window, LPCWSTR reason) {
+    BlockReasons[window] = reinterpret_cast<const char16_t*>(reason);
+    return reinterpret_cast<BlockReasonCreate>(SystemCreate)(window, reason);
+}
+
+BOOL WINAPI WatchedDestroy(HWND window) {
+    BlockReasons.erase(window);
+    return reinterpret_cast<BlockReasonDestroy>(SystemDestroy)(window);
+}
+
+}  // namespace
+
+ShutdownBlockWatch::ShutdownBlockWatch() {
+    BlockReasons.clear();
+    SystemCreate = Swap("ShutdownBlockReasonCreate", reinterpret_cast<void*>(WatchedCreate));
+    SystemDestroy = Swap("ShutdownBlockReasonDestroy", reinterpret_cast<void*>(WatchedDestroy));
+}
+
+ShutdownBlockWatch::~ShutdownBlockWatch() {
+    if (SystemCreate != nullptr) Swap("ShutdownBlockReasonCreate", SystemCreate);
+    if (SystemDestroy != nullptr) Swap("ShutdownBlockReasonDestroy", SystemDestroy);
+    SystemCreate = SystemDestroy = nullptr;
+}
+
+std::string ShutdownBlockWatch::Reason(HWND window) const {
+    const auto found = BlockReasons.find(window);
+    return found == BlockReasons.end() ? std::string() : Utf8FromUtf16(found->second);
 }
 
 void PrepareTestPaths() {
