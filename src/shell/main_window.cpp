@@ -47,6 +47,25 @@ bool SessionEnded = false;
 // unsaved-typing question.
 constexpr const wchar_t kUnsavedEntryReason[] = L"A journal entry is not saved.";
 
+// Reasons for holding up the end of a session came with Windows Vista. The
+// program imports nothing newer than Windows XP has, so it looks them up
+// and still starts where they are missing (there Windows shows no reason).
+void* BlockReasonFunction(const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name));
+}
+
+void RegisterBlockReason(HWND window) {
+    using Create = BOOL(WINAPI*)(HWND, LPCWSTR);
+    if (void* create = BlockReasonFunction("ShutdownBlockReasonCreate"))
+        reinterpret_cast<Create>(create)(window, kUnsavedEntryReason);
+}
+
+void RemoveBlockReason(HWND window) {
+    using Destroy = BOOL(WINAPI*)(HWND);
+    if (void* destroy = BlockReasonFunction("ShutdownBlockReasonDestroy"))
+        reinterpret_cast<Destroy>(destroy)(window);
+}
+
 // The child identifier of the hidden prompt list and the prompt view.
 HMENU const kUnaddressedChild = reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1));
 
@@ -203,9 +222,9 @@ bool QuitRequested() {
 // Everything else (a login, another dialog) lets it end at once.
 BOOL OnQueryEndSession(HWND window) {
     if (!EntriesHoldUnsavedTyping()) return TRUE;
-    ShutdownBlockReasonCreate(window, kUnsavedEntryReason);
+    RegisterBlockReason(window);
     const bool mayEnd = EntriesMayDropTyping();
-    ShutdownBlockReasonDestroy(window);
+    RemoveBlockReason(window);
     return mayEnd ? TRUE : FALSE;
 }
 

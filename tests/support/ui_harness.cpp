@@ -114,13 +114,14 @@ namespace {
 
 using BlockReasonCreate = BOOL(WINAPI*)(HWND, LPCWSTR);
 using BlockReasonDestroy = BOOL(WINAPI*)(HWND);
+using ProcedureLookup = FARPROC(WINAPI*)(HMODULE, LPCSTR);
 
 std::map<HWND, std::u16string> BlockReasons;
-void* SystemCreate = nullptr;
-void* SystemDestroy = nullptr;
+void* SystemLookup = nullptr;
 
-// The import slot through which this program calls a function of a DLL.
-void** ImportSlot(const char* dll, const char* function) {
+// The import slots through which this program calls a function of a DLL.
+std::vector<void**> ImportSlots(const char* dll, const char* function) {
+    std::vector<void**> found;
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -136,47 +137,69 @@ void** ImportSlot(const char* dll, const char* function) {
             const auto* named =
                 reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
             if (std::strcmp(reinterpret_cast<const char*>(named->Name), function) == 0)
-                return reinterpret_cast<void**>(&slots->u1.Function);
+                found.push_back(reinterpret_cast<void**>(&slots->u1.Function));
         }
     }
-    return nullptr;
+    return found;
 }
 
-// Puts a function into an import slot; gives the one that was there.
-void* Swap(const char* function, void* replacement) {
-    void** slot = ImportSlot("user32.dll", function);
-    EXPECT_NE(slot, nullptr) << function << " is not imported";
-    if (slot == nullptr) return nullptr;
-    DWORD was = 0;
-    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
-    void* old = *slot;
-    *slot = replacement;
-    VirtualProtect(slot, sizeof *slot, was, &was);
+// Puts a function into the import slots of GetProcAddress; gives the one
+// that was there.
+void* SwapLookup(void* replacement) {
+    void* old = nullptr;
+    for (void** slot : ImportSlots("kernel32.dll", "GetProcAddress")) {
+        DWORD was = 0;
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+        old = *slot;
+        *slot = replacement;
+        VirtualProtect(slot, sizeof *slot, was, &was);
+    }
+    EXPECT_NE(old, nullptr) << "GetProcAddress is not imported";
     return old;
+}
+
+void* SystemFunction(const char* name) {
+    return reinterpret_cast<void*>(reinterpret_cast<ProcedureLookup>(SystemLookup)(
+        GetModuleHandleA("user32.dll"), name));
 }
 
 BOOL WINAPI WatchedCreate(HWND window, LPCWSTR reason) {
     BlockReasons[window] = reinterpret_cast<const char16_t*>(reason);
-    return reinterpret_cast<BlockReasonCreate>(SystemCreate)(window, reason);
+    void* create = SystemFunction("ShutdownBlockReasonCreate");
+    return create != nullptr && reinterpret_cast<BlockReasonCreate>(create)(window, reason);
 }
 
 BOOL WINAPI WatchedDestroy(HWND window) {
     BlockReasons.erase(window);
-    return reinterpret_cast<BlockReasonDestroy>(SystemDestroy)(window);
+    void* destroy = SystemFunction("ShutdownBlockReasonDestroy");
+    return destroy != nullptr && reinterpret_cast<BlockReasonDestroy>(destroy)(window);
+}
+
+// The program looks the two functions up (they are not in every Windows):
+// it is handed the watched ones.
+FARPROC WINAPI WatchedLookup(HMODULE module, LPCSTR name) {
+    void* found = nullptr;
+    if (!IS_INTRESOURCE(name) && module == GetModuleHandleA("user32.dll")) {
+        if (std::strcmp(name, "ShutdownBlockReasonCreate") == 0)
+            found = reinterpret_cast<void*>(WatchedCreate);
+        if (std::strcmp(name, "ShutdownBlockReasonDestroy") == 0)
+            found = reinterpret_cast<void*>(WatchedDestroy);
+    }
+    if (found == nullptr) found = reinterpret_cast<void*>(
+        reinterpret_cast<ProcedureLookup>(SystemLookup)(module, name));
+    return reinterpret_cast<FARPROC>(found);
 }
 
 }  // namespace
 
 ShutdownBlockWatch::ShutdownBlockWatch() {
     BlockReasons.clear();
-    SystemCreate = Swap("ShutdownBlockReasonCreate", reinterpret_cast<void*>(WatchedCreate));
-    SystemDestroy = Swap("ShutdownBlockReasonDestroy", reinterpret_cast<void*>(WatchedDestroy));
+    SystemLookup = SwapLookup(reinterpret_cast<void*>(WatchedLookup));
 }
 
 ShutdownBlockWatch::~ShutdownBlockWatch() {
-    if (SystemCreate != nullptr) Swap("ShutdownBlockReasonCreate", SystemCreate);
-    if (SystemDestroy != nullptr) Swap("ShutdownBlockReasonDestroy", SystemDestroy);
-    SystemCreate = SystemDestroy = nullptr;
+    if (SystemLookup != nullptr) SwapLookup(SystemLookup);
+    SystemLookup = nullptr;
 }
 
 std::string ShutdownBlockWatch::Reason(HWND window) const {
