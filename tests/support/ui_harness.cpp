@@ -112,8 +112,6 @@ void CALLBACK MessageBoxAnswerer::Answer(HWND, UINT, UINT_PTR timer, DWORD) {
 
 namespace {
 
-using BlockReasonCreate = BOOL(WINAPI*)(HWND, LPCWSTR);
-using BlockReasonDestroy = BOOL(WINAPI*)(HWND);
 using ProcedureLookup = FARPROC(WINAPI*)(HMODULE, LPCSTR);
 
 std::map<HWND, std::u16string> BlockReasons;
@@ -158,21 +156,13 @@ void* SwapLookup(void* replacement) {
     return old;
 }
 
-void* SystemFunction(const char* name) {
-    return reinterpret_cast<void*>(reinterpret_cast<ProcedureLookup>(SystemLookup)(
-        GetModuleHandleA("user32.dll"), name));
-}
-
 BOOL WINAPI WatchedCreate(HWND window, LPCWSTR reason) {
     BlockReasons[window] = reinterpret_cast<const char16_t*>(reason);
-    void* create = SystemFunction("ShutdownBlockReasonCreate");
-    return create != nullptr && reinterpret_cast<BlockReasonCreate>(create)(window, reason);
+    return TRUE;
 }
 
 BOOL WINAPI WatchedDestroy(HWND window) {
-    BlockReasons.erase(window);
-    void* destroy = SystemFunction("ShutdownBlockReasonDestroy");
-    return destroy != nullptr && reinterpret_cast<BlockReasonDestroy>(destroy)(window);
+    return BlockReasons.erase(window) == 1;
 }
 
 // The program looks the two functions up (they are not in every Windows):

@@ -51,11 +51,11 @@ private:
     std::function<void(HWND)> look_;
 };
 
-// While it lives, the program's calls to ShutdownBlockReasonCreate and
+// While it lives, the program's ShutdownBlockReasonCreate and
 // ShutdownBlockReasonDestroy (which it looks up with GetProcAddress) are
-// seen on their way to the system, and each window's reason is kept as
-// Windows keeps it: Wine 8 has both as stubs that keep nothing, and no
-// ShutdownBlockReasonQuery. Only one watch may live at a time.
+// this watch's, which keeps each window's reason as Windows keeps it: Wine 8
+// has both as stubs that keep nothing, and no ShutdownBlockReasonQuery.
+// Only one watch may live at a time.
 class ShutdownBlockWatch {
 public:
     ShutdownBlockWatch();
