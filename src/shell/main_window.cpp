@@ -232,6 +232,8 @@ BOOL OnQueryEndSession(HWND window) {
 // message: the end-of-session work of Exit, and nothing else. A program
 // still being set up (its startup screen or first login open), or already
 // ending by Cancel at a login, has no session to end, as with that Cancel.
+// At the login after a logout the window has its place and the session its
+// start line: that session is ended as Exit would end it.
 void OnEndSession(HWND window, WPARAM ending) {
     if (ending == FALSE || !Placed || QuitRequested()) return;
     EndSession(window);
