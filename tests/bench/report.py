@@ -161,21 +161,22 @@ def main():
               ("part", "baseline: the same lines put in the list alone", "log.1000000.bare",
                "lines in the list alone")]
 
-    # The targets: (text, program key, baseline parts, limit). Each is the
-    # program's median over the sum of its parts' medians. The start-up's
-    # stand apart: baselines of their own, and the start-up itself. A limit
-    # of None gives a line for information, with no verdict.
-    targets = [("Start-up", "startup.larkmoor", ["startup.floor"], 1.1),
-               ("Start-up", "startup.larkmoor", ["startup.window"], 1.3),
-               ("Start-up", "startup.larkmoor", ["startup.window6"], None),
+    # The targets: (text, program key, baseline parts, limit, counted). Each
+    # is the program's median over the sum of its parts' medians. The
+    # start-up's stand apart: baselines of their own, and the start-up itself.
+    # A line that does not count is for information: its ratio, and whether it
+    # lies within its limit (the bare window's former target), decide nothing.
+    targets = [("Start-up", "startup.larkmoor", ["startup.floor"], 1.1, True),
+               ("Start-up", "startup.larkmoor", ["startup.window"], 1.3, False),
+               ("Start-up", "startup.larkmoor", ["startup.window6"], None, False),
                ("Start-up with 100,000 prompts", "startup.100000.larkmoor",
-                ["startup.larkmoor", "startup.100000.list"], 1.2)]
+                ["startup.larkmoor", "startup.100000.list"], 1.2, True)]
     names, parts = {"startup.larkmoor": "start-up"}, None
     for entry in table:
         if entry[0] == "row":
             parts = [] if entry[3] else None
             if entry[3]:
-                targets.append((entry[3], entry[2], parts, entry[4]))
+                targets.append((entry[3], entry[2], parts, entry[4], True))
         elif entry[0] == "part":
             names[entry[2]] = entry[3]
             if parts is not None:
@@ -186,7 +187,7 @@ def main():
         return None if None in medians else sum(medians)
 
     first_target = {}
-    for text, key, parts, limit in targets:
+    for text, key, parts, *_ in targets:
         first_target.setdefault(key, parts)
 
     # A partial run leaves out the rows and targets of the sections it did not
@@ -252,14 +253,14 @@ def main():
         return f"{median(key) * 1000:.1f} [{min(runs) * 1000:.1f}-{max(runs) * 1000:.1f}]"
 
     results = []
-    for text, key, parts, limit in targets:
+    for text, key, parts, limit, counted in targets:
         ours, base = median(key), parts_sum(parts)
         against = f"({' + '.join(names[part] for part in parts)})"
-        line = (f"{text} within {limit}x of {against}" if limit
+        line = (f"{text} within {limit}x of {against}" if counted
                 else f"{text} against {against}, for information")
         if ours is None or not base:
-            results.append((None if limit is None else False,
-                            f"{line}: {'NOT MET ' if limit else ''}(not measured)"))
+            results.append((False if counted else None,
+                            f"{line}: {'NOT MET ' if counted else ''}(not measured)"))
             continue
         rounds = min(len(samples[k]) for k in [key] + parts)
         if rounds >= 3:
@@ -269,8 +270,11 @@ def main():
         else:
             value, how = ours / base, "ratio of the medians"
         figures = " + ".join(spread(part) for part in parts)
-        met = None if limit is None else value < limit
-        verdict = "" if met is None else " met" if met else " NOT MET"
+        if counted:
+            met, verdict = value < limit, " met" if value < limit else " NOT MET"
+        else:
+            met = None
+            verdict = "" if limit is None else f", {'within' if value < limit else 'beyond'} {limit}x"
         results.append((met, f"{line}: {value:.2f}x ({how}; medians [min-max] {spread(key)} / "
                              f"({figures}) ms){verdict}"))
     memory, memory_base = values.get("memory.100000.larkmoor"), values.get("memory.100000.listbox")
