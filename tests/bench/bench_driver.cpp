@@ -885,19 +885,32 @@ void RunPrompts() {
             continue;
         const auto shown = ShowsControl(IDC_PROMPTS_TEXT, WM_GETTEXTLENGTH, length);
         const int runs = bytes.size() > 1000000 ? RunsLong : Runs;
-        for (int run = 0; run < runs; ++run) {
+        // Each round opens both, the program's first in every other round, so
+        // that neither always follows the other.
+        const auto timeProgram = [&](bool check) {
             HWND dialog = TimeOpen(larkmoor, IDM_EDIT_PROMPTS, key + ".larkmoor", kEditorCaption,
                                    IDC_PROMPTS_TEXT, shown);
-            if (run == 0 && dialog != nullptr) {
+            if (check && dialog != nullptr) {
                 char label[64] = {};
                 GetWindowTextA(GetDlgItem(dialog, IDC_PROMPTS_COUNT), label, sizeof label);
                 Check(key, std::to_string(count) + " prompts" == label,
                       std::to_string(length) + " characters shown, the count says \"" + label + "\"");
             }
             CloseDialog(dialog, IDCANCEL);
+        };
+        const auto timeBare = [&] {
             CloseDialog(TimeOpen(bare, kEditPrompts, key + ".bare", kEditorCaption,
                                  IDC_PROMPTS_TEXT, shown),
                         IDCANCEL);
+        };
+        for (int run = 0; run < runs; ++run) {
+            if (run % 2 == 0) {
+                timeProgram(run == 0);
+                timeBare();
+            } else {
+                timeBare();
+                timeProgram(false);
+            }
         }
         larkmoor.Close();
         if (ReadFileBytes(e2e::PromptsFile()) != bytes)

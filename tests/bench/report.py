@@ -8,7 +8,9 @@ its medians. Exits 1 when a target was missed, could not be measured, or a
 behaviour check failed; lines for information only never count.
 
 Usage: report.py DRIVER_OUTPUT --exe WIN32_EXE [--title TEXT] [--load TEXT]
-                 [--partial SECTIONS]
+                 [--partial SECTIONS] [--markdown FILE]
+With --markdown, the verdicts are also written to FILE as a Markdown table
+after the title and the load, for the README's record of runs.
 With --partial (the driver ran only these sections, named as scripts/bench
 names them), the rows and targets of the other sections are left out.
 """
@@ -53,6 +55,7 @@ def main():
     parser.add_argument("--title", default="")
     parser.add_argument("--load", default="", help="the machine's load averages, for the header")
     parser.add_argument("--partial", default="", help="the sections run, when not all were")
+    parser.add_argument("--markdown", help="also write the verdicts to this file as a table")
     args = parser.parse_args()
     samples, values, notes, checks, loads = load(args.output)
 
@@ -259,16 +262,19 @@ def main():
         line = (f"{text} within {limit}x of {against}" if counted
                 else f"{text} against {against}, for information")
         if ours is None or not base:
-            results.append((False if counted else None,
-                            f"{line}: {'NOT MET ' if counted else ''}(not measured)"))
+            met = False if counted else None
+            results.append((met, f"{line}: {'NOT MET ' if counted else ''}(not measured)",
+                            (line, "not measured", "", "NOT MET" if counted else "")))
             continue
         rounds = min(len(samples[k]) for k in [key] + parts)
         if rounds >= 3:
             ratios = [samples[key][i] / sum(samples[p][i] for p in parts) for i in range(rounds)]
             value = statistics.median(ratios)
             how = f"median of {rounds} rounds, {min(ratios):.2f}-{max(ratios):.2f}"
+            cell = f"{value:.2f}x ({rounds} rounds, {min(ratios):.2f}-{max(ratios):.2f})"
         else:
             value, how = ours / base, "ratio of the medians"
+            cell = f"{value:.2f}x (ratio of the medians)"
         figures = " + ".join(spread(part) for part in parts)
         if counted:
             met, verdict = value < limit, " met" if value < limit else " NOT MET"
@@ -276,31 +282,51 @@ def main():
             met = None
             verdict = "" if limit is None else f", {'within' if value < limit else 'beyond'} {limit}x"
         results.append((met, f"{line}: {value:.2f}x ({how}; medians [min-max] {spread(key)} / "
-                             f"({figures}) ms){verdict}"))
+                             f"({figures}) ms){verdict}",
+                        (line, cell, f"{spread(key)} / ({figures})",
+                         verdict.strip() if counted else
+                         f"information{f' ({verdict[2:]})' if verdict else ''}")))
     memory, memory_base = values.get("memory.100000.larkmoor"), values.get("memory.100000.listbox")
     if sized and memory and memory_base:
         value = memory / memory_base
-        results.append((value < 1.1, f"Peak working set after Browse at 100,000 within 1.1x of the "
-                                     f"list-box baseline's: {value:.2f}x = {memory / MIB:.1f} / "
-                                     f"{memory_base / MIB:.1f} MiB "
-                                     f"{'met' if value < 1.1 else 'NOT MET'}"))
+        verdict = "met" if value < 1.1 else "NOT MET"
+        line = "Peak working set after Browse at 100,000 within 1.1x of the list-box baseline's"
+        sizes_text = f"{memory / MIB:.1f} / {memory_base / MIB:.1f} MiB"
+        results.append((value < 1.1, f"{line}: {value:.2f}x = {sizes_text} {verdict}",
+                        (line, f"{value:.2f}x", sizes_text, verdict)))
     elif sized:
-        results.append((False, "Peak working set after Browse at 100,000: NOT MET (not measured)"))
+        results.append((False, "Peak working set after Browse at 100,000: NOT MET (not measured)",
+                        ("Peak working set after Browse at 100,000", "not measured", "",
+                         "NOT MET")))
     met = exe_size is not None and exe_size < 2 * MIB
     if sized:
-        results.append((met, f"win32 exe under 2 MiB: " + (f"{exe_size / MIB:.2f} MiB" if exe_size
-                                                             else "not built")
-                             + (" met" if met else " NOT MET")))
+        size_text = f"{exe_size / MIB:.2f} MiB" if exe_size else "not built"
+        verdict = "met" if met else "NOT MET"
+        results.append((met, f"win32 exe under 2 MiB: {size_text} {verdict}",
+                        ("win32 exe under 2 MiB", size_text, "", verdict)))
 
     print()
-    for _, line in results:
+    for _, line, _ in results:
         print(line)
     # A line for information (met is None) is no target.
-    counted = sum(1 for met, _ in results if met is not None)
-    missed = sum(1 for met, _ in results if met is False)
+    counted = sum(1 for met, _, _ in results if met is not None)
+    missed = sum(1 for met, _, _ in results if met is False)
     failed = sum(1 for _, status, _ in checks if status != "ok")
-    print(f"{counted - missed} of {counted} targets met"
-          + (f"; {failed} behaviour check(s) failed" if failed else ""))
+    summary = (f"{counted - missed} of {counted} targets met"
+               + (f"; {failed} behaviour check(s) failed" if failed else ""))
+    print(summary)
+    if args.markdown:
+        with open(args.markdown, "w", encoding="utf-8") as out:
+            out.write(f"{args.title or 'Larkmoor benchmark'}.  \n")
+            if args.partial:
+                out.write(f"Partial run: {args.partial} only.  \n")
+            if args.load:
+                out.write(f"Load averages (1, 5, 15 min): {args.load}.  \n")
+            out.write(f"{summary}.\n\n")
+            out.write("| target | ratio (rounds, spread of their ratios) "
+                      "| medians [min-max], ms | verdict |\n|---|---|---|---|\n")
+            for _, _, (target, ratio, figures, verdict) in results:
+                out.write(f"| {target} | {ratio} | {figures} | {verdict} |\n")
     return 1 if missed or failed else 0
 
 
