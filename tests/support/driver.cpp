@@ -237,6 +237,33 @@ std::vector<DialogWindow> ProcessDialogs(DWORD processId) {
     return dialogs;
 }
 
+SessionEnd::SessionEnd() {
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, sizeof folder);
+    std::string command = "\"" + std::string(folder) + "\\wineboot.exe\" --end-session";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    EXPECT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &wineboot_))
+        << command;
+}
+
+SessionEnd::~SessionEnd() {
+    if (wineboot_.hProcess == nullptr) return;
+    EXPECT_TRUE(Done()) << "wineboot --end-session did not end";
+    TerminateProcess(wineboot_.hProcess, 1);
+    CloseHandle(wineboot_.hProcess);
+    CloseHandle(wineboot_.hThread);
+}
+
+bool SessionEnd::Done(DWORD timeoutMs) {
+    if (wineboot_.hProcess == nullptr ||
+        WaitForSingleObject(wineboot_.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    GetExitCodeProcess(wineboot_.hProcess, &code_);
+    return true;
+}
+
 Larkmoor::~Larkmoor() {
     Kill();
 }
