@@ -22,25 +22,30 @@ int GetTextCharacter(std::FILE* file) {
     return c;
 }
 
-// fgets(line, kTextSize, file) over GetTextCharacter. Returns false when
-// nothing was read.
-bool ReadRawLine(std::FILE* file, char* line) {
-    int length = 0;
-    while (length < kPromptReadSize) {
+// fgets(line, kTextSize, file) over GetTextCharacter. Returns the number of
+// bytes read.
+std::size_t ReadRawLine(std::FILE* file, char* line) {
+    std::size_t length = 0;
+    while (length < static_cast<std::size_t>(kPromptReadSize)) {
         const int c = GetTextCharacter(file);
         if (c == EOF) break;
         line[length++] = static_cast<char>(c);
         if (c == '\n') break;
     }
-    return length > 0;
+    return length;
 }
 
 }  // namespace
 
+std::size_t ReadPromptPiece(std::FILE* file, char* line) {
+    ClearText(line, kTextSize);
+    return ReadRawLine(file, line);
+}
+
 bool ReadPromptLine(std::FILE* file, char* line, LineEnds lineEnds) {
     ClearText(line, kTextSize);
     const bool read = lineEnds == LineEnds::Raw
-                          ? ReadRawLine(file, line)
+                          ? ReadRawLine(file, line) > 0
                           : std::fgets(line, kPromptReadSize + 1, file) != nullptr;
     if (!read) return false;
     // The text read, without its trailing line feed; a piece of a longer line

@@ -34,6 +34,13 @@ enum class LineEnds {
 // error).
 bool ReadPromptLine(std::FILE* file, char* line, LineEnds lineEnds);
 
+// The same read from a binary stream (LineEnds::Raw), telling what it took:
+// the number of bytes read (0 at the end of the file), the line feed that
+// ended the piece included. A piece of 779 bytes without a line feed is part
+// of a longer line; a zero byte inside a piece ends the prompt the program
+// shows there.
+std::size_t ReadPromptPiece(std::FILE* file, char* line);
+
 // Reads every prompt of the file in order and hands each one to add.
 // Returns the number of prompts read.
 using AddPromptFunction = void (*)(const char* prompt, void* context);
