@@ -67,7 +67,7 @@ bool InspectWith(int (*look)(const char*, struct stat*), const std::string& path
         Describe(status, info);
         return true;
     }
-    return errno == ENOENT || errno == ENOTDIR;
+    return errno == ENOENT;
 }
 
 }  // namespace

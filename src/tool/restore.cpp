@@ -12,6 +12,7 @@
 // while no -journal, -wal or -shm file is beside it.
 #include <sqlite3.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,19 @@ std::string Quoted(const std::string& name) {
 bool Unusable(int code) {
     code &= 0xFF;
     return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}
+
+// True when the file begins as every SQLite database does (or is empty,
+// which SQLite takes for an empty database). Anything else is never opened
+// through SQLite, which would take a -wal or -journal file beside it for
+// part of it.
+bool LooksLikeDatabase(const std::string& path) {
+    std::FILE* file = platform::OpenFile(path, "rb");
+    if (file == nullptr) return false;
+    char header[16] = {};
+    const std::size_t got = std::fread(header, 1, sizeof header, file);
+    std::fclose(file);
+    return got == 0 || (got == sizeof header && std::memcmp(header, "SQLite format 3", 16) == 0);
 }
 
 class Restore {
@@ -84,19 +98,21 @@ private:
 
 Restore::Lock Restore::TakeLiveJournal() {
     live_ = new Database(journal_, SQLITE_OPEN_READWRITE, kLockWaitMilliseconds);
-    if (!live_->Opened()) return Unusable(live_->Code()) ? Lock::Unusable : Lock::Failed;
+    const auto failed = [this] {
+        const int code = live_->Code() & 0xFF;
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return Lock::Busy;
+        return Unusable(code) ? Lock::Unusable : Lock::Failed;
+    };
+    if (!live_->Opened()) return failed();
     Query attach(live_->Handle(), "ATTACH DATABASE ?1 AS saved;");
     const std::string from = JoinFolder(backup_, kJournalName);
     if (!attach.Prepared() ||
         sqlite3_bind_text(attach.Handle(), 1, from.c_str(), -1, SQLITE_TRANSIENT) != SQLITE_OK ||
         sqlite3_step(attach.Handle()) != SQLITE_DONE)
-        return Lock::Failed;
+        return failed();
     // From here no other program can commit a change until this transaction
     // ends; reading goes on.
-    if (live_->Run("BEGIN IMMEDIATE;")) return Lock::Held;
-    const int code = live_->Code() & 0xFF;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return Lock::Busy;
-    return Unusable(code) ? Lock::Unusable : Lock::Failed;
+    return live_->Run("BEGIN IMMEDIATE;") ? Lock::Held : failed();
 }
 
 void Restore::LetGoOfLiveJournal() {
@@ -306,7 +322,7 @@ int Restore::Run() {
     bool ok = true;
     platform::FileInfo info;
     platform::InspectTarget(journal_, &info);
-    if (info.kind == platform::FileKind::Regular) {
+    if (info.kind == platform::FileKind::Regular && LooksLikeDatabase(journal_)) {
         switch (TakeLiveJournal()) {
         case Lock::Held:
             break;
@@ -322,7 +338,8 @@ int Restore::Run() {
             LetGoOfLiveJournal();
             break;
         }
-    } else if (info.kind != platform::FileKind::Missing) {
+    } else if (info.kind != platform::FileKind::Missing &&
+               info.kind != platform::FileKind::Regular) {
         Complain("the journal " + journal_ + " is not a regular file; nothing was restored");
         return kExitFailed;
     }
