@@ -125,7 +125,7 @@ public:
             out_->rootIsObject = true;
         } else if (stack_.back().role == Role::Entries) {
             frame.role = Role::Entry;
-            StartItem(true);
+            StartItem(true, true);
         } else if (InRootMember("entries")) {
             out_->entries = ImportDocument::Entries::Other;
         }
@@ -143,22 +143,25 @@ public:
     }
     bool end_object() {
         stack_.pop_back();
+        if (!stack_.empty() && stack_.back().role == Role::Entries) itemEnd_ = Offset();
         return true;
     }
     bool start_array(std::size_t) {
         if (!Deeper()) return false;
         Frame frame{Role::Other, false, {}, {}};
         if (!stack_.empty() && stack_.back().role == Role::Entries) {
-            StartItem(false);
+            StartItem(false, true);
         } else if (InRootMember("entries")) {
             frame.role = Role::Entries;
             out_->entries = ImportDocument::Entries::List;
+            itemEnd_ = Offset();
         }
         stack_.push_back(std::move(frame));
         return true;
     }
     bool end_array() {
         stack_.pop_back();
+        if (!stack_.empty() && stack_.back().role == Role::Entries) itemEnd_ = Offset();
         return true;
     }
     bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& ex) {
@@ -206,10 +209,21 @@ private:
         return stack_.size() == 1 && stack_.back().role == Role::Root && stack_.back().key == name;
     }
 
-    void StartItem(bool isObject) {
+    // An item of the list begins: an object or array at its bracket, read
+    // just now; a plain value after the end of the item before it, past the
+    // comma (the parser has read such a value whole, and a number one
+    // character more).
+    void StartItem(bool isObject, bool container) {
         ImportItem item;
         item.isObject = isObject;
-        const std::size_t offset = Offset() > 0 ? Offset() - 1 : 0;
+        std::size_t offset = Offset() > 0 ? Offset() - 1 : 0;
+        if (!container) {
+            offset = itemEnd_;
+            while (offset < document_.size() &&
+                   std::string_view(" \t\r\n,").find(document_[offset]) != std::string_view::npos)
+                ++offset;
+            itemEnd_ = Offset();
+        }
         LineAndColumn(document_, offset, &item.line, &item.column);
         out_->items.push_back(std::move(item));
     }
@@ -232,7 +246,7 @@ private:
             return nullptr;
         }
         case Role::Entries:
-            StartItem(false);
+            StartItem(false, false);
             return nullptr;
         case Role::Other:
             break;
@@ -258,6 +272,7 @@ private:
     const char* reached_;
     ImportDocument* out_;
     std::vector<Frame> stack_;
+    std::size_t itemEnd_ = 0;  // where the last item of the entries list ended
     std::string error_;
 };
 

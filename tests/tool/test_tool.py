@@ -7,6 +7,7 @@ import csv
 import html.parser
 import io
 import json
+import os
 import pathlib
 import re
 import sqlite3
@@ -160,6 +161,23 @@ def test_text_has_a_line_per_entry_then_its_text(journal):
         body = text_lines(text)
         assert lines[at + 1:at + 1 + len(body)] == body
         at += len(body) + 2
+
+
+@pytest.mark.parametrize("closed", [0, 1, 2])
+def test_closed_standard_streams_never_take_the_exports_place(journal, tmp_path, closed):
+    # A row the program cannot list: the export warns about it on standard error.
+    db = sqlite3.connect(journal / "larkmoor.3db")
+    db.execute("INSERT INTO dbtable VALUES (5000000000, '2024-02-02 10:00:00', 'Far', 'x')")
+    db.commit()
+    db.close()
+    out = tmp_path / "out.json"
+    done = subprocess.run([TOOL, "--data-folder", str(journal), "export", "--format", "json",
+                           "--output", str(out)], capture_output=closed != 0,
+                          preexec_fn=lambda: os.close(closed))
+    assert done.returncode == 0
+    assert len(json.loads(out.read_bytes())["entries"]) == len(HAZARDS)
+    if closed == 1:
+        assert b"5000000000" in done.stderr
 
 
 # --- Import ----------------------------------------------------------------------
