@@ -61,6 +61,14 @@ void SetInitialPassword() {
     ScrambleText(kInitialPassword, StoredPassword);
 }
 
+// The record before anything is read: every number 0, so automatic login is
+// off, and the initial password.
+void ClearRecord() {
+    WindowLeft = WindowTop = WindowWidth = WindowHeight = 0;
+    ShowStartupScreen = LogEnabled = AutoLogin = 0;
+    SetInitialPassword();
+}
+
 }  // namespace
 
 void ApplyDefaultSettings() {
@@ -131,11 +139,7 @@ SettingsLoad LoadSettingsFrom(std::FILE* file, int openError) {
         load.source = SettingsSource::FirstStart;
         return load;
     }
-    // The record as it is before any load: numbers 0 (automatic login off).
-    int* const fields[] = {&WindowLeft,        &WindowTop,  &WindowWidth, &WindowHeight,
-                           &ShowStartupScreen, &LogEnabled, &AutoLogin};
-    for (int* field : fields) *field = 0;
-    SetInitialPassword();
+    ClearRecord();
     if (file == nullptr) {
         load.source = SettingsSource::Damaged;
         load.reading.damage = SettingsDamage::Unreadable;
@@ -147,8 +151,7 @@ SettingsLoad LoadSettingsFrom(std::FILE* file, int openError) {
     if (std::ferror(file) != 0) {
         // Part of a file is no record: it may stop anywhere.
         load.error = errno;
-        for (int* field : fields) *field = 0;
-        SetInitialPassword();
+        ClearRecord();
         load.reading = {SettingsDamage::Unreadable, 0};
     }
     load.source =

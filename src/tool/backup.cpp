@@ -267,7 +267,14 @@ int RunBackup(const ToolContext& context, const CommandLine& line) {
     for (const char* name : {kSettingsName, kPromptsName}) {
         const std::string source = JoinFolder(context.dataFolder, name);
         platform::FileInfo info;
-        if (ok && platform::InspectTarget(source, &info) && info.kind != platform::FileKind::Missing)
+        if (!ok || !platform::InspectTarget(source, &info) ||
+            info.kind == platform::FileKind::Missing)
+            continue;
+        // The journal is what a backup is for: a settings or prompts file
+        // that is no file (a folder in its place) is left out, and said so.
+        if (info.kind != platform::FileKind::Regular)
+            Complain("note: " + source + " is not a regular file; the backup is made without it");
+        else
             ok = CopyFileSafely(source, JoinFolder(unfinished, name), OutputRules(), &why);
     }
     if (ok && !WriteFileSafely(JoinFolder(unfinished, kBackupMarkName), OutputRules(), WriteMark,

@@ -86,19 +86,24 @@ const std::vector<CommandSpec>& Commands() {
          "  html  one self-contained page; print it from a browser for a PDF\n"
          "  csv   RFC 4180 with a header row, UTF-8 with a byte-order mark\n"
          "  txt   plain text\n"
-         "A FILE is written under a temporary name and then put in place.\n"},
+         "A FILE is written under a new temporary name beside it and then put in place;\n"
+         "the data folder's own files, links, FIFOs, devices and read-only files are\n"
+         "refused, and a file replaced keeps its permissions.\n"},
         {"import",
          RunImport,
          {{"format", true}, {"dry-run", false}},
          1,
          1,
          "import --format json FILE [--dry-run]",
-         "Adds the entries of FILE (a json export, or a file of the same shape) as new\n"
-         "entries, all in one transaction: all are added or none. Each is checked as\n"
-         "the Entries dialog checks it: a subject of 3 to 779 characters, a text of 1\n"
-         "to 32,766, only characters the code page holds. Record numbers are given by\n"
-         "the journal; dates are kept. A data folder without a journal gets a new one.\n"
-         "--dry-run checks everything and writes nothing.\n"},
+         "Adds the entries of FILE (a json export, or a file of the same shape with\n"
+         "\"version\": 1) as new entries, all in one transaction: all are added or\n"
+         "none. FILE is a regular file of at most 256 MiB; a name given twice in one\n"
+         "object is refused with its line and column. Each entry is checked as the\n"
+         "Entries dialog checks it: a subject of 3 to 779 characters, a text of 1 to\n"
+         "32,766, only characters the code page holds. Record numbers are given by the\n"
+         "journal; dates are kept and must be real times (YYYY-MM-DD hh:mm:ss). A data\n"
+         "folder without a journal gets a new one, put in place only whole.\n"
+         "--dry-run does everything, writing included, and then takes it back.\n"},
         {"search",
          RunSearch,
          {{"json", false}},
@@ -119,8 +124,9 @@ const std::vector<CommandSpec>& Commands() {
          "the settings file and the prompts file into a new folder\n"
          "larkmoor-YYYY-MM-DD-hhmmss under DIR (default: backups in the data folder).\n"
          "The copy is checked before it gets its name, so a backup folder is always\n"
-         "whole. --keep N then deletes the oldest backups beyond the newest N.\n"
-         "Prints the folder made.\n"},
+         "whole. --keep N then deletes the oldest of the backups larkmoor-tool made\n"
+         "beyond the newest N (never a folder holding other files). Prints the folder\n"
+         "made.\n"},
         {"restore",
          RunRestore,
          {},
@@ -128,9 +134,11 @@ const std::vector<CommandSpec>& Commands() {
          1,
          "restore BACKUP-FOLDER",
          "Checks the backup, then puts its journal, settings and prompts files in\n"
-         "place of the data folder's, each in one step. The files replaced are kept\n"
-         "in a folder before-restore-YYYY-MM-DD-hhmmss in the data folder. Refused\n"
-         "while Larkmoor runs or another program uses the journal.\n"},
+         "place of the data folder's, all or none. The journal's write lock is held\n"
+         "from before the files replaced are kept (in a folder\n"
+         "before-restore-YYYY-MM-DD-hhmmss in the data folder) until the backup's\n"
+         "journal is in place, so no save is lost. Refused while Larkmoor runs or\n"
+         "another program holds the journal locked.\n"},
         {"verify",
          RunVerify,
          {},

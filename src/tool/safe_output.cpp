@@ -40,18 +40,21 @@ const char* KindName(const platform::FileInfo& info) {
     return "";
 }
 
-// A name beside target that nothing has yet, and the file made under it.
-std::FILE* CreateBeside(const std::string& target, std::string* temporary) {
+// A name beside target that nothing has yet, and the file made under it;
+// null, with *why, when none can be made.
+std::FILE* CreateBeside(const std::string& target, std::string* temporary, std::string* why) {
     static unsigned serial = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         *temporary = target + "." + std::to_string(platform::ProcessId()) + "-" +
                      std::to_string(++serial) + ".larkmoor-tool.tmp";
         if (std::FILE* file = platform::CreateNewFile(*temporary)) return file;
-        platform::FileInfo info;
+        *why = platform::ErrorText();
         // Anything but a name already taken ends the attempts.
+        platform::FileInfo info;
         if (!platform::Inspect(*temporary, &info) || info.kind == platform::FileKind::Missing)
             return nullptr;
     }
+    *why = "no free temporary name beside it";
     return nullptr;
 }
 
@@ -102,13 +105,14 @@ bool WriteFileSafely(const std::string& target, const OutputRules& rules, Output
         return false;
     }
     std::string temporary;
-    std::FILE* file = CreateBeside(target, &temporary);
+    std::string reason;
+    std::FILE* file = CreateBeside(target, &temporary, &reason);
     if (file == nullptr) {
-        *why = "cannot write " + target + ": " + platform::ErrorText();
+        *why = "cannot write " + target + ": " + reason;
         return false;
     }
     bool ok = write(file, context);
-    std::string reason = ok ? std::string() : platform::ErrorText();
+    if (!ok) reason = platform::ErrorText();
     if (ok && (std::fflush(file) != 0 || !platform::SyncFile(file))) {
         ok = false;
         reason = platform::ErrorText();
@@ -167,10 +171,14 @@ bool CopyFrom(std::FILE* target, void* context) {
 bool CopyFileSafely(const std::string& from, const std::string& target, OutputRules rules,
                     std::string* why) {
     platform::FileInfo info;
-    if (!platform::InspectTarget(from, &info) || info.kind != platform::FileKind::Regular) {
+    if (!platform::InspectTarget(from, &info)) {
+        *why = "cannot read " + from + ": " + platform::ErrorText();
+        return false;
+    }
+    if (info.kind != platform::FileKind::Regular) {
         *why = "cannot read " + from + ": " +
-               (info.kind == platform::FileKind::Missing ? platform::ErrorText()
-                                                          : "not a regular file");
+               (info.kind == platform::FileKind::Missing ? "there is no such file"
+                                                          : "it is not a regular file");
         return false;
     }
     CopySource source{platform::OpenFile(from, "rb")};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -173,6 +174,11 @@ TEST_F(OutputFileTest, RefusesWhatIsNoRegularFileOrTheDataFoldersOwn) {
     ASSERT_EQ(::symlink("/etc/hostname", (folder_ + "/link").c_str()), 0);
     ASSERT_EQ(::mkfifo((folder_ + "/pipe").c_str(), 0600), 0);
     ASSERT_TRUE(platform::MakeDirectory(folder_ + "/dir"));
+    // A null device of the test's own, never the system's /dev/null; without
+    // root, a FIFO stands in for it.
+    if (::mknod((folder_ + "/null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+        ASSERT_EQ(::mkfifo((folder_ + "/null").c_str(), 0600), 0);
+    }
     std::FILE* journal = std::fopen((data_ + "/larkmoor.3db").c_str(), "wb");
     ASSERT_NE(journal, nullptr);
     std::fclose(journal);
@@ -181,7 +187,7 @@ TEST_F(OutputFileTest, RefusesWhatIsNoRegularFileOrTheDataFoldersOwn) {
         {folder_ + "/link", "is a link, not a regular file"},
         {folder_ + "/pipe", "is a FIFO, not a regular file"},
         {folder_ + "/dir", "is a folder, not a regular file"},
-        {"/dev/null", "is a device, not a regular file"},
+        {folder_ + "/null", ", not a regular file"},
         {data_ + "/larkmoor.3db", "is one of the data folder's own files"},
         {data_ + "/larkmoor.3db-shm", "is one of the data folder's own files"},
         {data_ + "/larkmoor.cfg.new", "is one of the data folder's own files"},

@@ -362,6 +362,7 @@ def test_keep_deletes_only_the_oldest_backups_the_tool_made(journal, tmp_path):
     assert sorted(p.name for p in folder.iterdir()) == \
         ["larkmoor-2000-01-01-000000", "larkmoor-2001-01-01-000000", newest, "unrelated"]
     assert b"larkmoor-2001-01-01-000000 as it is" in done.stderr
+    assert b"larkmoor-2000-01-01-000000" not in done.stderr  # no backup of the tool's at all
     assert (folder / "larkmoor-2000-01-01-000000" / "thesis.txt").read_text() == "mine"
 
 
