@@ -29,6 +29,9 @@ std::u16string ShownSubject;
 std::u16string ShownEntry;
 // True while the user is asked whether to save that typing.
 bool Asking = false;
+// The Entries dialog while it is open, for the main window's questions when
+// Windows ends the session; null otherwise.
+HWND OpenEntries = nullptr;
 
 // Work buffers, reused at every use. The quoted forms have room for texts
 // made of single quotes only, so nothing is ever stored cut.
@@ -178,6 +181,7 @@ bool WriteSucceeded(HWND dialog, StoreResult result, const char* failed, const c
 }
 
 void SetUp(HWND dialog) {
+    OpenEntries = dialog;
     ForgetShownText();  // the fields start empty
     SendMessageA(SubjectList(dialog), LB_SETHORIZONTALEXTENT, 2048, 0);
     // The fields take no more than the buffers that Save and Go read them
@@ -359,6 +363,7 @@ void SelectionChanged(HWND dialog) {
 
 void Close(HWND dialog) {
     if (!MayLeaveTyping(dialog)) return;
+    OpenEntries = nullptr;
     EntriesMode = EntryMode::None;
     SaveUpdates = 0;
     EndDialog(dialog, 0);
@@ -398,6 +403,17 @@ INT_PTR CALLBACK EntriesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
         Close(dialog);
         return TRUE;
+    case WM_DESTROY:
+        if (OpenEntries == dialog) OpenEntries = nullptr;
+        return FALSE;
     }
     return FALSE;
+}
+
+bool EntriesHoldUnsavedTyping() {
+    return OpenEntries != nullptr && (Asking || UnsavedTyping(OpenEntries));
+}
+
+bool EntriesMayDropTyping() {
+    return OpenEntries == nullptr || MayLeaveTyping(OpenEntries);
 }

@@ -13,6 +13,15 @@ extern EntryMode EntriesMode;
 
 INT_PTR CALLBACK EntriesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// For the end of the Windows session. True while the open Entries dialog
+// holds typing not saved yet (or is asking about it), the test its close
+// question uses.
+bool EntriesHoldUnsavedTyping();
+// Asks the dialog's own unsaved-typing question when there is such typing.
+// True when nothing is unsaved, the user chose not to save it, or chose to
+// and it was saved; false after Cancel or a refused save (the typing stays).
+bool EntriesMayDropTyping();
+
 // Creates the journal table in a new database file; says so when it cannot.
 void CreateJournalDatabase();
 

@@ -36,6 +36,36 @@ namespace {
 
 HBITMAP ExitBitmap;
 
+// Set once creation has placed and shown the window: from then on the
+// program has a session that the end of the Windows session ends.
+bool Placed = false;
+// Set once the end-of-session work (log line, geometry) has been done, so
+// that it is done once, whichever way the program ends.
+bool SessionEnded = false;
+
+// What Windows shows beside Larkmoor while it waits for the answer to the
+// unsaved-typing question.
+constexpr const wchar_t kUnsavedEntryReason[] = L"A journal entry is not saved.";
+
+// Reasons for holding up the end of a session came with Windows Vista. The
+// program imports nothing newer than Windows XP has, so it looks them up
+// and still starts where they are missing (there Windows shows no reason).
+void* BlockReasonFunction(const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name));
+}
+
+void RegisterBlockReason(HWND window) {
+    using Create = BOOL(WINAPI*)(HWND, LPCWSTR);
+    if (void* create = BlockReasonFunction("ShutdownBlockReasonCreate"))
+        reinterpret_cast<Create>(create)(window, kUnsavedEntryReason);
+}
+
+void RemoveBlockReason(HWND window) {
+    using Destroy = BOOL(WINAPI*)(HWND);
+    if (void* destroy = BlockReasonFunction("ShutdownBlockReasonDestroy"))
+        reinterpret_cast<Destroy>(destroy)(window);
+}
+
 // The child identifier of the hidden prompt list and the prompt view.
 HMENU const kUnaddressedChild = reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1));
 
@@ -98,6 +128,8 @@ void FormDataPath(char* path, const char* name) {
 }
 
 void OnCreate(HWND window) {
+    Placed = false;
+    SessionEnded = false;
     FormProgramFolder();
     FormDataPath(SettingsPath, kSettingsFileName);
     LoadSettings();
@@ -147,6 +179,7 @@ void OnCreate(HWND window) {
     HMENU menu = GetMenu(window);
     ExitBitmap = LoadBitmapA(Instance, MAKEINTRESOURCEA(IDB_EXIT));
     SetMenuItemBitmaps(menu, IDM_EXIT, MF_BYCOMMAND, ExitBitmap, ExitBitmap);
+    Placed = true;
 }
 
 void OnSize(HWND window) {
@@ -155,7 +188,11 @@ void OnSize(HWND window) {
     SetWindowPos(PromptView, HWND_TOP, 0, 0, client.right, client.bottom, SWP_SHOWWINDOW);
 }
 
-void OnDestroy(HWND window) {
+// The end of the program's session, once: the log line when logging is on,
+// and the window's place kept in the settings.
+void EndSession(HWND window) {
+    if (SessionEnded) return;
+    SessionEnded = true;
     if (LogEnabled == 1) LogSessionEnd();
     RECT outer;
     GetWindowRect(window, &outer);
@@ -164,9 +201,42 @@ void OnDestroy(HWND window) {
     WindowWidth = outer.right - outer.left;
     WindowHeight = outer.bottom - outer.top;
     SaveSettings();
+}
+
+void OnDestroy(HWND window) {
+    EndSession(window);
     DeleteObject(ExitBitmap);
     ExitBitmap = nullptr;
+    Placed = false;
     PostQuitMessage(0);
+}
+
+bool QuitRequested() {
+    MSG quit;
+    return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
+
+// Windows asks whether the session may end. Only typing not saved in the
+// Entries dialog can hold it up; then the dialog asks its own question, and
+// Windows is told why the end waits for as long as the question is open.
+// Everything else (a login, another dialog) lets it end at once.
+BOOL OnQueryEndSession(HWND window) {
+    if (!EntriesHoldUnsavedTyping()) return TRUE;
+    RegisterBlockReason(window);
+    const bool mayEnd = EntriesMayDropTyping();
+    RemoveBlockReason(window);
+    return mayEnd ? TRUE : FALSE;
+}
+
+// The session is ending and the process will be ended without its destroy
+// message: the end-of-session work of Exit, and nothing else. A program
+// still being set up (its startup screen or first login open), or already
+// ending by Cancel at a login, has no session to end, as with that Cancel.
+// At the login after a logout the window has its place and the session its
+// start line: that session is ended as Exit would end it.
+void OnEndSession(HWND window, WPARAM ending) {
+    if (ending == FALSE || !Placed || QuitRequested()) return;
+    EndSession(window);
 }
 
 // The menu and the accelerators give commands only while no modal dialog is
@@ -176,8 +246,7 @@ void OnDestroy(HWND window) {
 // end (Cancel at the login), when commands posted earlier still wait ahead
 // of the quit message.
 bool TakesCommands(HWND window) {
-    MSG quit;
-    return IsWindowEnabled(window) && !PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+    return IsWindowEnabled(window) && !QuitRequested();
 }
 
 }  // namespace
@@ -210,6 +279,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_DESTROY:
         OnDestroy(window);
+        return 0;
+    // Windows sends these to every top-level window, also while a modal
+    // dialog keeps this one disabled.
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession(window);
+    case WM_ENDSESSION:
+        OnEndSession(window, wParam);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -112,7 +112,10 @@ TEST_F(ShellTest, StartupScreenShowsBeforeTheMainWindowOnlyWithItsSwitchAtOne) {
         HWND window = nullptr;
         ASSERT_TRUE(WaitUntil(
             [&] {
-                // The startup screen: a dialog without title bar holding the product icon.
+                // The main window first, then the startup screen (a dialog
+                // without title bar holding the product icon): a screen still
+                // there after the main window was seen is a true overlap.
+                window = program.WaitMainWindow(0);
                 HWND screen = nullptr;
                 for (const DialogWindow& dialog : ProcessDialogs(program.ProcessId())) {
                     HWND icon = GetDlgItem(dialog.window, IDC_PRODUCT_ICON);
@@ -120,7 +123,6 @@ TEST_F(ShellTest, StartupScreenShowsBeforeTheMainWindowOnlyWithItsSwitchAtOne) {
                         (GetWindowLongA(dialog.window, GWL_STYLE) & WS_CAPTION) != WS_CAPTION)
                         screen = dialog.window;
                 }
-                window = program.WaitMainWindow(0);
                 startupSeen = startupSeen || screen != nullptr;
                 bothAtOnce = bothAtOnce || (screen != nullptr && window != nullptr);
                 return window != nullptr && screen == nullptr;

@@ -237,6 +237,33 @@ std::vector<DialogWindow> ProcessDialogs(DWORD processId) {
     return dialogs;
 }
 
+SessionEnd::SessionEnd() {
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, sizeof folder);
+    std::string command = "\"" + std::string(folder) + "\\wineboot.exe\" --end-session";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    EXPECT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &wineboot_))
+        << command;
+}
+
+SessionEnd::~SessionEnd() {
+    if (wineboot_.hProcess == nullptr) return;
+    EXPECT_TRUE(Done()) << "wineboot --end-session did not end";
+    TerminateProcess(wineboot_.hProcess, 1);
+    CloseHandle(wineboot_.hProcess);
+    CloseHandle(wineboot_.hThread);
+}
+
+bool SessionEnd::Done(DWORD timeoutMs) {
+    if (wineboot_.hProcess == nullptr ||
+        WaitForSingleObject(wineboot_.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    GetExitCodeProcess(wineboot_.hProcess, &code_);
+    return true;
+}
+
 Larkmoor::~Larkmoor() {
     Kill();
 }
@@ -348,12 +375,19 @@ std::string OpenDialogs(DWORD processId) {
 bool TryPassword(Larkmoor& program, HWND login, const std::string& password) {
     SetField(login, IDC_PASSWORD, password);
     PostClick(login, IDOK);
+    // The box first, then the login: a refusal shows its box over the login,
+    // which stays, while a login that lets the user in closes before any
+    // box of the start-up that follows. So a box seen before the login was
+    // seen still showing is the refusal, and a login gone means accepted,
+    // whatever box came after it.
     HWND box = nullptr;
+    bool loginShown = true;
     EXPECT_TRUE(WaitUntil([&] {
         box = program.WaitDialog("Notice", 0);
-        return box != nullptr || !IsWindow(login) || !IsWindowVisible(login);
+        loginShown = IsWindow(login) && IsWindowVisible(login);
+        return box != nullptr || !loginShown;
     })) << OpenDialogs(program);
-    if (box == nullptr) return true;
+    if (!loginShown) return true;
     EXPECT_TRUE(Answer(program, "Notice", "Incorrect password!"));
     return false;
 }

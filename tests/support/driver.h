@@ -101,6 +101,27 @@ struct DialogWindow {
 };
 std::vector<DialogWindow> ProcessDialogs(DWORD processId);
 
+// Windows ending the session, as Wine does it: "wineboot --end-session" sends
+// WM_QUERYENDSESSION to the top-level windows of every program of the
+// prefix and, when none refused, WM_ENDSESSION, and then ends those
+// programs. It runs beside the test, which answers any question meanwhile.
+class SessionEnd {
+public:
+    SessionEnd();
+    ~SessionEnd();
+    SessionEnd(const SessionEnd&) = delete;
+    SessionEnd& operator=(const SessionEnd&) = delete;
+    // Waits until every program has answered and wineboot is done; false
+    // after the deadline.
+    bool Done(DWORD timeoutMs = kAnswerMs);
+    // Once done: true when the session ended, false when a program refused.
+    bool Ended() const { return code_ == 0; }
+
+private:
+    PROCESS_INFORMATION wineboot_ = {};
+    DWORD code_ = STILL_ACTIVE;
+};
+
 // One run of the real program.
 class Larkmoor {
 public:

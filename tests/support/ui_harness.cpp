@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -103,9 +104,97 @@ void CALLBACK MessageBoxAnswerer::Answer(HWND, UINT, UINT_PTR timer, DWORD) {
         self->answers_.pop_front();
     }
     seen.answer = answer;
+    if (self->look_) self->look_(box);
     self->boxes_.push_back(seen);
     RecordBox(seen.caption, seen.text);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+}
+
+namespace {
+
+using ProcedureLookup = FARPROC(WINAPI*)(HMODULE, LPCSTR);
+
+std::map<HWND, std::u16string> BlockReasons;
+void* SystemLookup = nullptr;
+
+// The import slots through which this program calls a function of a DLL.
+std::vector<void**> ImportSlots(const char* dll, const char* function) {
+    std::vector<void**> found;
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* from = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         from->Name != 0; ++from) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + from->Name), dll) != 0) continue;
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + from->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + from->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* named =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(named->Name), function) == 0)
+                found.push_back(reinterpret_cast<void**>(&slots->u1.Function));
+        }
+    }
+    return found;
+}
+
+// Puts a function into the import slots of GetProcAddress; gives the one
+// that was there.
+void* SwapLookup(void* replacement) {
+    void* old = nullptr;
+    for (void** slot : ImportSlots("kernel32.dll", "GetProcAddress")) {
+        DWORD was = 0;
+        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+        old = *slot;
+        *slot = replacement;
+        VirtualProtect(slot, sizeof *slot, was, &was);
+    }
+    EXPECT_NE(old, nullptr) << "GetProcAddress is not imported";
+    return old;
+}
+
+BOOL WINAPI WatchedCreate(HWND window, LPCWSTR reason) {
+    BlockReasons[window] = reinterpret_cast<const char16_t*>(reason);
+    return TRUE;
+}
+
+BOOL WINAPI WatchedDestroy(HWND window) {
+    return BlockReasons.erase(window) == 1;
+}
+
+// The program looks the two functions up (they are not in every Windows):
+// it is handed the watched ones.
+FARPROC WINAPI WatchedLookup(HMODULE module, LPCSTR name) {
+    void* found = nullptr;
+    if (!IS_INTRESOURCE(name) && module == GetModuleHandleA("user32.dll")) {
+        if (std::strcmp(name, "ShutdownBlockReasonCreate") == 0)
+            found = reinterpret_cast<void*>(WatchedCreate);
+        if (std::strcmp(name, "ShutdownBlockReasonDestroy") == 0)
+            found = reinterpret_cast<void*>(WatchedDestroy);
+    }
+    if (found == nullptr) found = reinterpret_cast<void*>(
+        reinterpret_cast<ProcedureLookup>(SystemLookup)(module, name));
+    return reinterpret_cast<FARPROC>(found);
+}
+
+}  // namespace
+
+ShutdownBlockWatch::ShutdownBlockWatch() {
+    BlockReasons.clear();
+    SystemLookup = SwapLookup(reinterpret_cast<void*>(WatchedLookup));
+}
+
+ShutdownBlockWatch::~ShutdownBlockWatch() {
+    if (SystemLookup != nullptr) SwapLookup(SystemLookup);
+    SystemLookup = nullptr;
+}
+
+std::string ShutdownBlockWatch::Reason(HWND window) const {
+    const auto found = BlockReasons.find(window);
+    return found == BlockReasons.end() ? std::string() : Utf8FromUtf16(found->second);
 }
 
 void PrepareTestPaths() {

@@ -37,6 +37,8 @@ public:
     MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
 
     void QueueAnswer(int button) { answers_.push_back(button); }
+    // Runs look on each box while it is shown, before it is answered.
+    void WhileShown(std::function<void(HWND box)> look) { look_ = std::move(look); }
     const std::vector<SeenBox>& Boxes() const { return boxes_; }
     void Clear() { boxes_.clear(); }
 
@@ -46,6 +48,22 @@ private:
     HHOOK hook_;
     std::deque<int> answers_;
     std::vector<SeenBox> boxes_;
+    std::function<void(HWND)> look_;
+};
+
+// While it lives, the program's ShutdownBlockReasonCreate and
+// ShutdownBlockReasonDestroy (which it looks up with GetProcAddress) are
+// this watch's, which keeps each window's reason as Windows keeps it: Wine 8
+// has both as stubs that keep nothing, and no ShutdownBlockReasonQuery.
+// Only one watch may live at a time.
+class ShutdownBlockWatch {
+public:
+    ShutdownBlockWatch();
+    ~ShutdownBlockWatch();
+    ShutdownBlockWatch(const ShutdownBlockWatch&) = delete;
+    ShutdownBlockWatch& operator=(const ShutdownBlockWatch&) = delete;
+    // The reason registered for the window, in UTF-8; empty when none.
+    std::string Reason(HWND window) const;
 };
 
 // Creates the data folder and fills the program's path variables as the main

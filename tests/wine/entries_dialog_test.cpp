@@ -46,9 +46,9 @@ protected:
         ASSERT_TRUE(boxes_.Boxes().empty());
     }
 
-    HWND Open(EntryMode mode) {
+    HWND Open(EntryMode mode, HWND owner = nullptr) {
         EntriesMode = mode;
-        return HarnessTest::Open(IDD_ENTRIES, EntriesDlgProc);
+        return HarnessTest::Open(IDD_ENTRIES, EntriesDlgProc, owner);
     }
 
     // Writes an entry as the program stores it, beside the dialog.
@@ -480,4 +480,72 @@ TEST_F(EntriesDialogTest, SelectingAnotherLineWithUnsavedTypingAsksFirst) {
     Select(1);
     EXPECT_TRUE(boxes_.Boxes().empty());
     EXPECT_EQ(Text(IDC_SUBJECT), "Beta");
+}
+
+// Windows asks the main window whether the session may end while the dialog
+// is open over it (the main window disabled, as under a modal dialog). With
+// typing not saved, the dialog's own question decides, and meanwhile the main
+// window tells Windows why it waits; with nothing typed the answer is yes at
+// once. The answer does not close the dialog, and No stores nothing.
+TEST_F(EntriesDialogTest, SessionEndWithUnsavedTypingAsksFirst) {
+    struct Case {
+        int answer;           // 0: nothing typed
+        const char* subject;  // typed
+        LRESULT mayEnd;
+        std::size_t boxes;
+    };
+    const Case cases[] = {
+        {0, "", TRUE, 0},
+        {IDYES, "Seeded", TRUE, 1},
+        {IDNO, "Seeded", TRUE, 1},
+        {IDCANCEL, "Seeded", FALSE, 1},
+        {IDYES, "ab", FALSE, 2},  // and "Subject is too short."
+    };
+    WriteSettingsFile(40, 30, 400, 300, 0, 0, 1);
+    ShutdownBlockWatch watch;
+    HWND window = CreateTestMainWindow();
+    ASSERT_NE(window, nullptr);
+    std::vector<std::string> reasons;
+    boxes_.WhileShown([&](HWND) { reasons.push_back(watch.Reason(window)); });
+    for (EntryMode mode : {EntryMode::Add, EntryMode::Search, EntryMode::Browse})
+        for (const Case& c : cases) {
+            SCOPED_TRACE("mode " + std::to_string(int(mode)) + ", answer " +
+                         std::to_string(c.answer) + ", subject " + c.subject);
+            NewJournal({"Seeded"});
+            boxes_.Clear();
+            reasons.clear();
+            Open(mode, window);
+            EnableWindow(window, FALSE);
+            if (mode == EntryMode::Search) {
+                Type(IDC_SEARCH_TEXT, "See");
+                Click(dialog_, IDC_SEARCH_GO);
+                Select(0);
+            }
+            if (c.answer != 0) {
+                Fill(c.subject, "typed");
+                boxes_.QueueAnswer(c.answer);
+            }
+            EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), c.mayEnd);
+            ASSERT_EQ(boxes_.Boxes().size(), c.boxes);
+            if (c.boxes > 0) {
+                EXPECT_EQ(boxes_.Boxes()[0].caption, kUnsavedCaption);
+                EXPECT_EQ(boxes_.Boxes()[0].text, kUnsavedQuestion);
+                EXPECT_EQ(boxes_.Boxes()[0].owner, dialog_);
+            }
+            EXPECT_EQ(reasons, std::vector<std::string>(c.boxes, "A journal entry is not saved."));
+            EXPECT_EQ(watch.Reason(window), "");
+            EXPECT_FALSE(Ended());
+            const bool saved = c.answer == IDYES && c.mayEnd;
+            const std::vector<JournalRow> rows = ReadJournal(DatabasePath);
+            EXPECT_EQ(rows.size(), saved && mode == EntryMode::Add ? 2u : 1u);
+            EXPECT_EQ(rows.back().entry, saved ? "typed" : "s text");
+            // Typing not saved stays in the dialog: the end may yet be called off.
+            std::string left = "typed";
+            if (saved) left = "";
+            if (c.answer == 0) left = mode == EntryMode::Add ? "" : "s text";
+            EXPECT_EQ(Text(IDC_ENTRY_TEXT), left);
+            EnableWindow(window, TRUE);
+            Close();
+        }
+    DestroyWindow(window);
 }

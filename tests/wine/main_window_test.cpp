@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "settings/settings.h"
 #include "shell/shell.h"
+#include "support/files.h"
 #include "support/oracles.h"
 #include "support/ui_harness.h"
 
@@ -141,4 +142,47 @@ TEST_F(MainWindowTest, NotificationFromUnaddressedChildDoesNothing) {
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(WindowText(PromptView), "kept");
     EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// The session ending: with wParam TRUE the end-of-session work of Exit, once
+// (one end line when logging is on, the window's place saved), also when
+// the window is destroyed afterwards; with FALSE (the end called off)
+// nothing is written.
+TEST_F(MainWindowTest, EndSessionDoesExitsEndWorkOnceAndNothingWhenCalledOff) {
+    struct Case {
+        WPARAM ending;
+        int log;
+    };
+    for (const Case c : {Case{TRUE, 1}, Case{TRUE, 0}, Case{FALSE, 1}}) {
+        SCOPED_TRACE(std::to_string(c.ending) + ", logging " + std::to_string(c.log));
+        RemoveDataFolder();
+        PrepareTestPaths();
+        WriteSettingsFile(40, 30, 400, 300, 0, c.log, 1);
+        HWND window = Create();
+        ASSERT_NE(window, nullptr);
+        SetWindowPos(window, nullptr, 70, 60, 500, 350, SWP_NOZORDER);
+        boxes_.Clear();  // the prompts read error of a start without a default prompts file
+        const std::string settings = ReadFileBytes(SettingsPath);
+        const std::string log = ReadFileBytes(LogPath);
+        EXPECT_EQ(SendMessageA(window, WM_ENDSESSION, c.ending, ENDSESSION_LOGOFF), 0);
+        if (c.ending) {
+            EXPECT_EQ(ReadFileBytes(SettingsPath), oracle::SettingsFile(70, 60, 500, 350, 0, c.log, 1));
+            const std::vector<std::string> events =
+                c.log == 1 ? std::vector<std::string>{" - Session Start", " - Session End"}
+                           : std::vector<std::string>{};
+            EXPECT_EQ(oracle::LogEvents(ReadFileBytes(LogPath)), events);
+            // Done once: neither another end nor the destruction repeats it.
+            SetWindowPos(window, nullptr, 90, 80, 500, 350, SWP_NOZORDER);
+            const std::string ended = ReadFileBytes(LogPath);
+            SendMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+            DestroyWindow(window);
+            PumpMessages();  // its quit message
+            EXPECT_EQ(ReadFileBytes(LogPath), ended);
+            EXPECT_EQ(ReadFileBytes(SettingsPath), oracle::SettingsFile(70, 60, 500, 350, 0, c.log, 1));
+        } else {
+            EXPECT_EQ(ReadFileBytes(SettingsPath), settings);
+            EXPECT_EQ(ReadFileBytes(LogPath), log);
+        }
+        EXPECT_EQ(TakeBoxTexts(), std::vector<std::string>{});
+    }
 }
