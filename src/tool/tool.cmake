@@ -32,6 +32,10 @@ target_link_libraries(larkmoor_tool PUBLIC larkmoor_core PRIVATE nlohmann_json_h
 if(LARKMOOR_WINDOWS)
   target_compile_definitions(larkmoor_tool PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
   target_link_libraries(larkmoor_tool PUBLIC shell32 user32)
+else()
+  # 64-bit file sizes, inode numbers and folder offsets also in a 32-bit
+  # build: without them a folder of a large file system cannot be listed.
+  target_compile_definitions(larkmoor_tool PRIVATE _FILE_OFFSET_BITS=64)
 endif()
 
 add_executable(larkmoor-tool src/tool/main.cpp)

@@ -311,34 +311,43 @@ def test_verify_passes_a_sound_journal_and_names_each_damage(journal, damage, fi
 
 # --- Backup and restore -------------------------------------------------------------
 
+# Writes rows until its standard input closes, and says when it has written
+# ten.
 WRITER = """
-import sqlite3, sys, time
-path, stop = sys.argv[1], time.time() + float(sys.argv[2])
-while time.time() < stop:
-    db = sqlite3.connect(path, timeout=30)
+import select, sqlite3, sys
+written = 0
+while not select.select([sys.stdin], [], [], 0)[0]:
+    db = sqlite3.connect(sys.argv[1], timeout=30)
     db.execute("INSERT INTO dbtable VALUES (NULL, '2024-01-01 00:00:00', 'Loop', ?)", ("x" * 2000,))
     db.commit()
     db.close()
+    written += 1
+    if written == 10:
+        print("ten", flush=True)
 """
 
 
 def test_backups_made_while_another_process_writes_are_whole(journal, tmp_path):
-    writer = subprocess.Popen([sys.executable, "-c", WRITER, str(journal / "larkmoor.3db"), "4"])
+    writer = subprocess.Popen([sys.executable, "-c", WRITER, str(journal / "larkmoor.3db")],
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
     made = []
     try:
-        while writer.poll() is None and len(made) < 4:
+        assert writer.stdout.readline() == b"ten\n"
+        for _ in range(3):
             done = tool(journal, "backup", "--to", str(tmp_path / "b"))
             assert done.returncode == 0, done.stderr
             made.append(pathlib.Path(done.stdout.decode().strip()))
     finally:
-        writer.wait()
+        writer.stdin.close()
+        writer.wait(timeout=60)
     final = rows(journal / "larkmoor.3db")
-    assert len(made) >= 2 and len(final) > len(HAZARDS) + 10
+    assert len(final) > len(HAZARDS) + 10
     for folder in made:
         assert folder.name.startswith("larkmoor-") and (folder / "larkmoor.cfg").exists()
         db = sqlite3.connect(folder / "larkmoor.3db")
         assert db.execute("PRAGMA integrity_check").fetchall() == [("ok",)]
         copied = rows(folder / "larkmoor.3db")
+        assert len(copied) > len(HAZARDS)  # made while the writer wrote
         assert copied == final[:len(copied)]  # a state the writer left, never a half one
     assert sorted(p.name for p in (tmp_path / "b").iterdir()) == sorted(p.name for p in made)
 
