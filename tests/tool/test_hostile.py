@@ -311,6 +311,7 @@ ROWS = [
 def test_hostile(tmp_path, name, setup, args, stdin, code, message, after):
     folder = make_journal(tmp_path / "data", ENTRIES)
     (folder / "larkmoor.cfg").write_bytes(settings_bytes(auto_login=0, password=b"secret"))
+    (folder / "larkmoor.cfg").chmod(0o600)  # kept private through every row
     (folder / "larkmoorqtx.txt").write_bytes(b"A prompt\nAnother\n")
     held = setup(folder, tmp_path) if setup else None
     held = held if isinstance(held, dict) else {}
@@ -353,5 +354,6 @@ def test_hostile(tmp_path, name, setup, args, stdin, code, message, after):
             assert rows(folder / "larkmoor.3db") == rows(tmp_path / "backup" / "larkmoor.3db")
             for name in ("larkmoor.cfg", "larkmoorqtx.txt"):
                 assert (folder / name).read_bytes() == (tmp_path / "backup" / name).read_bytes()
+                assert data["data/" + name][1] == old[name][1]  # the permissions stay
     else:
         assert after(tmp_path, before, now)
