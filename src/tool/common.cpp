@@ -17,12 +17,13 @@ namespace {
 constexpr std::size_t kOutputBlock = 64 * 1024;
 
 // The settings as the program reads them, by its own rule.
-void LoadSettings(const ToolContext& context) {
+SettingsLoad LoadSettings(const ToolContext& context) {
     const std::string path = DataFile(context, kSettingsFileName);
     std::FILE* file = platform::OpenFile(path, "rb");
     const int openError = file == nullptr ? errno : 0;
-    LoadSettingsFrom(file, openError);
+    const SettingsLoad load = LoadSettingsFrom(file, openError);
     if (file != nullptr) std::fclose(file);
+    return load;
 }
 
 std::FILE* OpenLog(const void* path) {
@@ -225,8 +226,12 @@ std::string Thousands(long long number) {
 }
 
 int CheckAccess(const ToolContext& context) {
-    LoadSettings(context);
+    const SettingsLoad load = LoadSettings(context);
     if (AutoLogin != 0) return kExitDone;
+    if (load.source == SettingsSource::Damaged)
+        Complain("the settings file " + DataFile(context, kSettingsFileName) +
+                 " is damaged or cannot be read: as Larkmoor does, the tool asks for the "
+                 "initial password (see verify)");
     std::string typed;
     if (!ReadPassword(context, &typed)) {
         Complain(
