@@ -44,6 +44,20 @@ bool WriteLogLineTo(std::FILE* file) {
     return std::fprintf(file, "%s\n", LogLine) > 0;
 }
 
+LogAppend AppendLogLineTo(const LogFileAccess& access, const void* path) {
+    // The log's size before the line, so that a line that cannot be written
+    // whole can be taken out again.
+    std::uint64_t size = 0;
+    if (!access.size(path, &size)) size = 0;
+    std::FILE* file = access.open(path);
+    if (file == nullptr) return LogAppend::OpenFailed;
+    const bool written = WriteLogLineTo(file);
+    // The line reaches the file when the stream is closed.
+    if (std::fclose(file) == 0 && written) return LogAppend::Written;
+    access.cutBack(path, size);
+    return LogAppend::WriteFailed;
+}
+
 LogLineSplitter::LogLineSplitter(std::size_t limit) : limit_(limit) {
     ring_.reserve(limit < 1024 ? limit : 1024);
 }

@@ -6,6 +6,36 @@
 
 namespace {
 
+// One character of a binary stream as a text-mode stream would deliver it:
+// CR LF as LF, EOF at Ctrl+Z. The Ctrl+Z is pushed back, so that every later
+// read meets the end of the file too.
+int GetTextCharacter(std::FILE* file) {
+    const int c = std::getc(file);
+    if (c == static_cast<unsigned char>(kEndOfFileMark)) {
+        std::ungetc(c, file);
+        return EOF;
+    }
+    if (c == '\r') {
+        const int next = std::getc(file);
+        if (next == '\n') return '\n';
+        if (next != EOF) std::ungetc(next, file);
+    }
+    return c;
+}
+
+// fgets(line, kTextSize, file) over GetTextCharacter. Returns the number of
+// bytes read.
+std::size_t ReadRawLine(std::FILE* file, char* line) {
+    std::size_t length = 0;
+    while (length < static_cast<std::size_t>(kPromptReadSize)) {
+        const int c = GetTextCharacter(file);
+        if (c == EOF) break;
+        line[length++] = static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    return length;
+}
+
 // The prompt being read and the prompts handed over so far.
 struct PromptReader {
     AddPromptFunction add;
@@ -65,6 +95,11 @@ char* DropCarriageReturns(char* at, char* end) {
 }
 
 }  // namespace
+
+std::size_t ReadPromptPiece(std::FILE* file, char* line) {
+    ClearText(line, kTextSize);
+    return ReadRawLine(file, line);
+}
 
 std::size_t ReadPrompts(std::FILE* file, LineEnds lineEnds, AddPromptFunction add,
                         void* context) {

@@ -31,6 +31,14 @@ enum class LineEnds {
 // Size of the blocks in which ReadPrompts reads its stream.
 constexpr std::size_t kPromptBlockSize = 65536;
 
+// One piece of a binary stream (LineEnds::Raw) read one character at a time,
+// as ReadPrompts takes them, telling what it took: the number of bytes read
+// (0 at the end of the file), the line feed that ended the piece included,
+// in a kTextSize buffer it first fills with zero bytes. A piece of 779 bytes
+// without a line feed is part of a longer line; a zero byte inside a piece
+// ends the prompt the program shows there.
+std::size_t ReadPromptPiece(std::FILE* file, char* line);
+
 // Reads every prompt of the file in order and hands each one to add: the
 // prompts that reading the file line by line with fgets (at most 779
 // characters a read, stopping after a line feed, which is not kept) into a

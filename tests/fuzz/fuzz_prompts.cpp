@@ -47,6 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const std::vector<std::string> prompts = ReadAll(bytes);
     Check(prompts == ReferencePrompts(bytes), "the prompts are those of the reference reading");
+    if (!bytes.empty()) {
+        std::FILE* file = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+        Check(file != nullptr, "the input opens as a file");
+        Check(PromptsFromPieces(file) == prompts, "the one-piece reader takes the same pieces");
+        std::fclose(file);
+    }
     Check(CountPrompts(bytes.data(), bytes.size()) == prompts.size(),
           "the editing dialog counts the prompts that are read");
 

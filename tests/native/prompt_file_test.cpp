@@ -31,6 +31,10 @@ TEST(PromptFile, ReadsEveryCraftedFileAsTextModeWould) {
         const std::vector<std::string> prompts = ReadAll(row.bytes, &returned);
         EXPECT_EQ(prompts, row.prompts);
         EXPECT_EQ(returned, row.prompts.size());
+        std::FILE* file = StreamOf(row.bytes);
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(PromptsFromPieces(file), row.prompts);
+        std::fclose(file);
     }
 }
 
@@ -84,6 +88,11 @@ TEST(PromptFile, BlockEndsSplitNothing) {
                 SCOPED_TRACE(::testing::Message() << block << " - " << before << ": "
                                                   << testing::PrintToString(mark));
                 EXPECT_EQ(ReadAll(bytes), ReferencePrompts(bytes));
+                // The one-piece reader takes the same pieces.
+                std::FILE* pieces = StreamOf(bytes);
+                ASSERT_NE(pieces, nullptr);
+                EXPECT_EQ(PromptsFromPieces(pieces), ReferencePrompts(bytes));
+                std::fclose(pieces);
                 // A stream whose line ends the runtime has translated.
                 if (bytes.find_first_of("\r\x1a") != std::string::npos) continue;
                 std::FILE* file = StreamOf(bytes);

@@ -24,6 +24,20 @@ inline std::vector<std::string> PromptsFrom(std::FILE* file, LineEnds lineEnds,
     return prompts;
 }
 
+// The prompts that the pieces ReadPromptPiece takes from a binary stream
+// give: each piece up to its first zero byte, without the line feed that
+// ended it.
+inline std::vector<std::string> PromptsFromPieces(std::FILE* file) {
+    std::vector<std::string> prompts;
+    char piece[kTextSize];
+    while (ReadPromptPiece(file, piece) > 0) {
+        std::string prompt(piece);
+        if (!prompt.empty() && prompt.back() == '\n') prompt.pop_back();
+        prompts.push_back(prompt);
+    }
+    return prompts;
+}
+
 // The prompts a file's bytes hold, worked out plainly: what a text-mode
 // stream delivers (the file up to Ctrl+Z, CR LF as LF), cut into lines and
 // the lines into pieces of 779 characters, each prompt ending at its first
