@@ -227,6 +227,10 @@ ROWS = [
     ("export of a file that is not a database", data_file("larkmoor.3db", b"not a database " * 99),
      ["export", "--format", "json"], b"secret\n", 1, r"not a SQLite database", "unchanged"),
     # The data folder itself.
+    ("restore of the data folder onto itself", None, ["restore", DATA], b"secret\n", 1,
+     r"is the data folder itself, not a backup of it; nothing was restored", "unchanged"),
+    ("restore from a folder that is not there", None, ["restore", TMP + "/nothere"], b"secret\n", 1,
+     r"cannot restore from .*nothere: there is no such folder", "unchanged"),
     ("a data folder under a file", file_at("plain"),
      ["--data-folder", TMP + "/plain/sub", "export", "--format", "json"], b"", 1,
      r"cannot enter the data folder .*plain/sub: Not a directory", "unchanged"),
