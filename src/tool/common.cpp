@@ -16,15 +16,6 @@ namespace {
 
 constexpr std::size_t kOutputBlock = 64 * 1024;
 
-// The settings as the program reads them, by its own rule.
-SettingsLoad LoadSettings(const ToolContext& context) {
-    const std::string path = DataFile(context, kSettingsFileName);
-    std::FILE* file = platform::OpenFile(path, "rb");
-    const int openError = file == nullptr ? errno : 0;
-    const SettingsLoad load = LoadSettingsFrom(file, openError);
-    if (file != nullptr) std::fclose(file);
-    return load;
-}
 
 std::FILE* OpenLog(const void* path) {
     return platform::OpenFile(*static_cast<const std::string*>(path), "ab+");
@@ -225,8 +216,28 @@ std::string Thousands(long long number) {
     return digits;
 }
 
+SettingsLoad LoadSettingsFile(const std::string& path, platform::FileInfo* info) {
+    // Only a regular file is opened: opening a FIFO in its place would wait
+    // for a writer for ever. Anything else there is a file that cannot be
+    // read, as a folder is.
+    std::FILE* file = nullptr;
+    int openError = 0;
+    if (!platform::InspectTarget(path, info)) {
+        openError = errno != 0 ? errno : EIO;
+    } else if (info->kind == platform::FileKind::Regular) {
+        file = platform::OpenFile(path, "rb");
+        openError = file == nullptr ? errno : 0;
+    } else {
+        openError = info->kind == platform::FileKind::Missing ? ENOENT : EISDIR;
+    }
+    const SettingsLoad load = LoadSettingsFrom(file, openError);
+    if (file != nullptr) std::fclose(file);
+    return load;
+}
+
 int CheckAccess(const ToolContext& context) {
-    const SettingsLoad load = LoadSettings(context);
+    platform::FileInfo info;
+    const SettingsLoad load = LoadSettingsFile(DataFile(context, kSettingsFileName), &info);
     if (AutoLogin != 0) return kExitDone;
     if (load.source == SettingsSource::Damaged)
         Complain("the settings file " + DataFile(context, kSettingsFileName) +

@@ -375,6 +375,14 @@ int Restore::Run() {
 int RunRestore(const ToolContext& context, const CommandLine& line) {
     const std::string& backup = line.positional[0];
     platform::FileInfo info;
+    if (!platform::InspectTarget(backup, &info) || info.kind != platform::FileKind::Directory) {
+        Complain("cannot restore from " + backup + ": " +
+                 (info.kind == platform::FileKind::Missing ? std::string("there is no such folder")
+                  : info.kind == platform::FileKind::Directory ? platform::ErrorText()
+                                                                : std::string("it is not a folder")));
+        return kExitFailed;
+    }
+    const platform::FileInfo backupFolder = info;
     if (!platform::InspectTarget(JoinFolder(backup, kJournalName), &info) ||
         info.kind != platform::FileKind::Regular) {
         Complain(backup + " is not a Larkmoor backup: it holds no " + kJournalName);
@@ -387,6 +395,10 @@ int RunRestore(const ToolContext& context, const CommandLine& line) {
     }
     if (info.kind != platform::FileKind::Missing && info.kind != platform::FileKind::Directory) {
         Complain("the data folder " + context.dataFolder + " is not a folder");
+        return kExitFailed;
+    }
+    if (info.kind == platform::FileKind::Directory && platform::SameFile(info, backupFolder)) {
+        Complain(backup + " is the data folder itself, not a backup of it; nothing was restored");
         return kExitFailed;
     }
     if (const int access = CheckAccess(context); access != kExitDone) return access;

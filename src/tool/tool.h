@@ -10,6 +10,8 @@
 
 #include "journal/codepage.h"
 #include "journal/journal_store.h"
+#include "settings/settings_file.h"
+#include "tool/platform.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -206,6 +208,10 @@ struct Findings {
     std::size_t Count() const { return serious.size() + rows.size(); }
 };
 Findings VerifyFolder(const std::string& folder);
+// Loads the settings file by the program's rule (LoadSettingsFrom), opening
+// it only when it is a regular file; anything else in its place (a folder, a
+// FIFO, a device) counts as a file that cannot be read. *info: what is there.
+SettingsLoad LoadSettingsFile(const std::string& path, platform::FileInfo* info);
 // The finding about a settings file, or an empty text when the program
 // reads it as written (LoadSettingsFrom).
 std::string CheckSettingsFile(const std::string& path);

@@ -232,15 +232,7 @@ bool HoldsJournalTable(sqlite3* db) {
 std::string CheckSettingsFile(const std::string& path) {
     const std::string name = kSettingsFileName + 1;
     platform::FileInfo info;
-    if (!platform::InspectTarget(path, &info)) return name + ": " + platform::ErrorText();
-    std::FILE* file = info.kind == platform::FileKind::Regular ? platform::OpenFile(path, "rb")
-                                                               : nullptr;
-    const int openError = file != nullptr                               ? 0
-                          : info.kind == platform::FileKind::Regular ? errno
-                          : info.kind == platform::FileKind::Missing ? ENOENT
-                                                                     : EISDIR;
-    const SettingsLoad load = LoadSettingsFrom(file, openError);
-    if (file != nullptr) std::fclose(file);
+    const SettingsLoad load = LoadSettingsFile(path, &info);
     const std::string fallback = "; the program then uses the initial password and asks for it";
     switch (load.reading.damage) {
     case SettingsDamage::None:
@@ -255,9 +247,9 @@ std::string CheckSettingsFile(const std::string& path) {
         return name + ": the password line is missing or empty" + fallback;
     case SettingsDamage::Unreadable:
         return name + ": cannot be read (" +
-               (info.kind == platform::FileKind::Regular || load.error != 0
-                    ? platform::ErrnoText(load.error)
-                    : std::string("it is not a regular file")) +
+               (info.kind == platform::FileKind::Directory ? std::string("it is a folder")
+                : info.kind == platform::FileKind::Other  ? std::string("it is not a regular file")
+                                                          : platform::ErrnoText(load.error)) +
                ")" + fallback;
     }
     return std::string();

@@ -20,11 +20,16 @@ ENTRIES = [("First entry", "Line one\r\nLine two"), ("Second entry", "Café"),
 
 
 def damaged_settings(data):
+    """data: the file's bytes; None puts a folder in its place, "fifo" a FIFO
+    (which nothing ever writes: opening it to read would wait for ever)."""
     def damage(folder, tmp):
         path = folder / "larkmoor.cfg"
         if data is None:
             path.unlink()
             path.mkdir()
+        elif data == "fifo":
+            path.unlink()
+            os.mkfifo(path)
         else:
             path.write_bytes(data)
     return damage
@@ -173,6 +178,10 @@ ROWS = [
      lambda tmp, before, after: logged_only(tmp, before, after)),
     ("settings a folder, restore", combine(backup_of(), damaged_settings(None)),
      ["--password-stdin", "restore", TMP + "/backup"], b"", 3, DAMAGED + r"Password required!", "unchanged"),
+    ("settings a FIFO, search", damaged_settings("fifo"), ["--password-stdin", "search", "Line"],
+     b"", 3, DAMAGED + r"Password required!", "unchanged"),
+    ("settings a FIFO, verify", damaged_settings("fifo"), ["verify"], b"", 1,
+     r"larkmoor\.cfg: cannot be read \(it is not a regular file\)", "unchanged"),
     ("settings a folder, the initial password lets in", damaged_settings(None),
      ["--password-stdin", "search", "Line"], b"granite\n", 0, r"", "unchanged"),
     ("no settings file at all: the first start's automatic login",
@@ -218,6 +227,10 @@ ROWS = [
     ("export of a file that is not a database", data_file("larkmoor.3db", b"not a database " * 99),
      ["export", "--format", "json"], b"secret\n", 1, r"not a SQLite database", "unchanged"),
     # The data folder itself.
+    ("restore of the data folder onto itself", None, ["restore", DATA], b"secret\n", 1,
+     r"is the data folder itself, not a backup of it; nothing was restored", "unchanged"),
+    ("restore from a folder that is not there", None, ["restore", TMP + "/nothere"], b"secret\n", 1,
+     r"cannot restore from .*nothere: there is no such folder", "unchanged"),
     ("a data folder under a file", file_at("plain"),
      ["--data-folder", TMP + "/plain/sub", "export", "--format", "json"], b"", 1,
      r"cannot enter the data folder .*plain/sub: Not a directory", "unchanged"),
@@ -301,7 +314,7 @@ ROWS = [
          b"+5", b" 0", b"99999999999999999999", b"-0", b"00", b"1", b"0"])),
      ["verify"], b"", 0, r"^Sound", "unchanged"),
     ("verify: settings a folder", damaged_settings(None), ["verify"], b"", 1,
-     r"larkmoor\.cfg: cannot be read \(Is a directory\); the program then uses the initial "
+     r"larkmoor\.cfg: cannot be read \(it is a folder\); the program then uses the initial "
      r"password", "unchanged"),
     ("verify: a journal that is no database",
      data_file("larkmoor.3db", b"junk" * 99), ["verify"], b"", 1,
