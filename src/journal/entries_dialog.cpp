@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "journal/clock.h"
+#include "journal/entry_rules.h"
 #include "journal/journal.h"
 #include "journal/refused_text.h"
 #include "journal/text.h"
@@ -49,9 +50,6 @@ constexpr const char kConfirmDeletionCaption[] = "Confirm Deletion";
 constexpr const char kUnsavedChangesCaption[] = "Unsaved Changes";
 
 constexpr const char kSearchTooShort[] = "Search string must be at least 3 characters.";
-constexpr const char kSubjectRequired[] = "Subject required.";
-constexpr const char kSubjectTooShort[] = "Subject is too short.";
-constexpr const char kEntryRequired[] = "Journal Entry required.";
 constexpr const char kConfirmDeletion[] = "Are you sure?";
 constexpr const char kUnsavedChanges[] =
     "The changes to this entry are not saved. Do you want to save them?";
@@ -263,27 +261,34 @@ bool Save(HWND dialog) {
                  sizeof DateText);
 
     CopyAnsiText(subject.ansi.bytes, SubjectText, sizeof SubjectText);
-    const std::size_t subjectLength = std::strlen(SubjectText);
-    if (subjectLength == 0) {
+    CopyAnsiText(entry.ansi.bytes, EntryText, sizeof EntryText);
+    switch (CheckEntryTexts(SubjectText, EntryText)) {
+    case EntryProblem::None:
+        break;
+    case EntryProblem::SubjectRequired:
         Warn(dialog, kSubjectRequired, kDataEntryErrorCaption);
         return false;
-    }
-    if (subjectLength < 3) {
+    case EntryProblem::SubjectTooShort:
         Warn(dialog, kSubjectTooShort, kDataEntryErrorCaption);
         return false;
-    }
-    CopyAnsiText(entry.ansi.bytes, EntryText, sizeof EntryText);
-    if (EntryText[0] == '\0') {
+    case EntryProblem::EntryRequired:
         Warn(dialog, kEntryRequired, kDataEntryErrorCaption);
         return false;
-    }
-    // The key byte scrambles to a zero byte, which would end the stored text
-    // there: refuse rather than store the entry cut.
-    if (HoldsScrambleKey(EntryText)) {
+    case EntryProblem::EntryHoldsScrambleKey: {
+        // The key byte scrambles to a zero byte, which would end the stored
+        // text there: refuse rather than store the entry cut.
         const std::u32string holding =
             CharactersHoldingByte(entry.typed, EncodeAnsiCharacter, nullptr, kScrambleKey);
         Warn(dialog, ScrambleKeyInEntryMessage(holding), kDataEntryErrorCaption);
         ShowCharacter(dialog, IDC_ENTRY_TEXT, FindFirstOf(entry.typed, holding));
+        return false;
+    }
+    case EntryProblem::SubjectTooLong:
+    case EntryProblem::SubjectHoldsZero:
+    case EntryProblem::EntryTooLong:
+    case EntryProblem::EntryHoldsZero:
+        // Texts read from the fields are cut to their buffers and hold no
+        // zero byte.
         return false;
     }
     int record = 0;

@@ -291,12 +291,23 @@ StoreResult StoreReadEntry(const char* path, int record, JournalRecord& out) {
     return StoreResult::Done;
 }
 
-StoreResult StoreReadAllEntries(const char* path, EntrySink& sink, int waitMs) {
+StoreResult StoreReadAllEntries(const char* path, EntrySink& sink, int waitMs,
+                                StoreFailure* failure) {
     Connection connection(path, Connection::Existing{});
-    if (!connection.Opened()) return StoreResult::OpenFailed;
+    const auto failed = [&](StoreResult result, int code) {
+        if (failure != nullptr) {
+            failure->code = code;
+            failure->message = sqlite3_errmsg(connection.Handle());
+            failure->systemError = sqlite3_system_errno(connection.Handle());
+        }
+        return result;
+    };
+    if (!connection.Opened())
+        return failed(StoreResult::OpenFailed, sqlite3_errcode(connection.Handle()));
     if (waitMs > 0) sqlite3_busy_timeout(connection.Handle(), waitMs);
     PreparedStatement statement(connection.Handle(), kReadAllEntriesStatement);
-    if (!statement.Prepared()) return StoreResult::StatementFailed;
+    if (!statement.Prepared())
+        return failed(StoreResult::StatementFailed, sqlite3_errcode(connection.Handle()));
 
     static char date[kTextSize];
     static char subject[kTextSize];
@@ -304,7 +315,7 @@ StoreResult StoreReadAllEntries(const char* path, EntrySink& sink, int waitMs) {
     for (;;) {
         const int step = sqlite3_step(statement.Handle());
         if (step == SQLITE_DONE) return StoreResult::Done;
-        if (step != SQLITE_ROW) return StoreResult::StatementFailed;
+        if (step != SQLITE_ROW) return failed(StoreResult::StatementFailed, step);
         sqlite3_stmt* row = statement.Handle();
         int record = 0;
         if (!ParseRecordNumber(ColumnText(row, 0), &record)) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "journal/text.h"
 
@@ -116,7 +117,16 @@ protected:
 
 extern const char kReadAllEntriesStatement[];
 
+// Why a routine did not succeed: SQLite's result code and its message.
+struct StoreFailure {
+    int code = 0;
+    std::string message;
+    int systemError = 0;  // the system's error code behind it, or 0
+};
+
 // Every record, in record number order, read through one statement. A
 // missing file is not created. When another program holds the file locked,
-// waits up to waitMs milliseconds for it.
-StoreResult StoreReadAllEntries(const char* path, EntrySink& sink, int waitMs = 0);
+// waits up to waitMs milliseconds for it. On a failure, failure (when given)
+// says why.
+StoreResult StoreReadAllEntries(const char* path, EntrySink& sink, int waitMs = 0,
+                                StoreFailure* failure = nullptr);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // Sizes of the program's fixed buffers, in bytes, terminator included.
 constexpr std::size_t kTextSize = 780;        // paths, subjects, log lines, passwords...
@@ -48,3 +49,9 @@ void CopyText(char* destination, std::size_t size, const char* source);
 // into buffer (at least 20 bytes), with its terminator.
 void FormatTimestampFields(char* buffer, std::size_t size, int year, int month, int day,
                            int hour, int minute, int second);
+
+// True when text is a timestamp text of a real local time, as the program
+// writes one: "YYYY-MM-DD hh:mm:ss", a month of 1 to 12, a day that month
+// has (29 February in leap years only), hours 0 to 23, minutes and seconds
+// 0 to 59.
+bool IsTimestampText(std::string_view text);

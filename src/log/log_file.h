@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -31,6 +32,25 @@ void ComposeLogLine(const char* first, const char* second, const char* third);
 // Writes LogLine and a line feed to the open log file. Returns false when
 // the write failed.
 bool WriteLogLineTo(std::FILE* file);
+
+// The file operations that appending a line needs, for the log at path (the
+// program's ANSI path, or larkmoor-tool's UTF-8 one).
+struct LogFileAccess {
+    // Opens the log for appending ("ab+"), creating it; null when it cannot be.
+    std::FILE* (*open)(const void* path);
+    // The log's size in bytes; false when it is not there or cannot be told.
+    bool (*size)(const void* path, std::uint64_t* bytes);
+    // Shortens the log to bytes (shortening a file needs no room on the disk).
+    void (*cutBack)(const void* path, std::uint64_t bytes);
+};
+
+enum class LogAppend { Written, OpenFailed, WriteFailed };
+
+// Appends LogLine and a line feed to the log: opens it, writes, closes it.
+// A line that cannot be written whole (a full disk) is taken out again, so
+// that a half line does not run into the next one. The program and
+// larkmoor-tool both write their lines through here.
+LogAppend AppendLogLineTo(const LogFileAccess& access, const void* path);
 
 // ---------------------------------------------------------------------------
 // Reading the log for display.
@@ -81,8 +101,9 @@ LogLines SplitLogText(std::string_view text, std::size_t limit = kShownLogLines)
 // Reads an open log file once, from its current position to its end.
 LogLines ReadLogLines(std::FILE* file, std::size_t limit = kShownLogLines);
 
-// Number of line feeds in data. A word at a time: the viewer counts the lines
-// before the newest ones of a long log, all of the file but its end.
+// Number of line feeds in data, sixteen bytes at a time where the processor
+// has SSE2 (always in 64-bit code), else a word at a time: the viewer counts
+// the lines before the newest ones of a long log, all of the file but its end.
 std::size_t CountLineFeeds(const char* data, std::size_t size);
 
 // The first shown line when older lines were left out.

@@ -3,6 +3,7 @@
 // closed again for every line.
 #include "log/program_log.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "journal/clock.h"
@@ -16,19 +17,33 @@ constexpr const char kLogWriteError[] = "Program log write error!";
 
 char Timestamp[kTimestampSize];
 
-// Cuts the log back to the given size (shortening a file needs no room).
-void CutLogBack(ULARGE_INTEGER size) {
-    HANDLE file = CreateFileA(LogPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::FILE* OpenLog(const void* path) {
+    return std::fopen(static_cast<const char*>(path), "ab+");
+}
+
+bool LogSize(const void* path, std::uint64_t* bytes) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(static_cast<const char*>(path), GetFileExInfoStandard, &data))
+        return false;
+    *bytes = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+void CutLogBack(const void* path, std::uint64_t bytes) {
+    HANDLE file = CreateFileA(static_cast<const char*>(path), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(size.QuadPart);
+    end.QuadPart = static_cast<LONGLONG>(bytes);
     LARGE_INTEGER now;
     if (GetFileSizeEx(file, &now) && now.QuadPart > end.QuadPart &&
         SetFilePointerEx(file, end, nullptr, FILE_BEGIN))
         SetEndOfFile(file);
     CloseHandle(file);
 }
+
+constexpr LogFileAccess kLogAccess = {OpenLog, LogSize, CutLogBack};
 
 void LogEvent(const char* eventText) {
     FormatTimestamp(Timestamp);
@@ -39,25 +54,7 @@ void LogEvent(const char* eventText) {
 }  // namespace
 
 void AppendLogLine() {
-    // The log's size before the line, so that a line that cannot be written
-    // whole (a full disk) can be taken out again: a half line would run
-    // into the next one.
-    WIN32_FILE_ATTRIBUTE_DATA before;
-    ULARGE_INTEGER size = {};
-    if (GetFileAttributesExA(LogPath, GetFileExInfoStandard, &before)) {
-        size.LowPart = before.nFileSizeLow;
-        size.HighPart = before.nFileSizeHigh;
-    }
-    std::FILE* file = std::fopen(LogPath, "ab+");
-    if (file == nullptr) {
-        ShowFileError(kLogWriteError);
-        return;
-    }
-    const bool written = WriteLogLineTo(file);
-    // The line reaches the file when the stream is closed.
-    if (std::fclose(file) == 0 && written) return;
-    CutLogBack(size);
-    ShowFileError(kLogWriteError);
+    if (AppendLogLineTo(kLogAccess, LogPath) != LogAppend::Written) ShowFileError(kLogWriteError);
 }
 
 void LogSessionStart() { LogEvent(kSessionStartText); }

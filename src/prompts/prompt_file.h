@@ -28,14 +28,25 @@ enum class LineEnds {
     Raw,         // a binary stream: the reader does both itself
 };
 
-// Reads the next prompt into line (kTextSize bytes), which it first fills
-// with zero bytes: at most 779 characters, stopping after a line feed, which
-// is not kept. Returns false when nothing was read (end of the file or a read
-// error).
-bool ReadPromptLine(std::FILE* file, char* line, LineEnds lineEnds);
+// Size of the blocks in which ReadPrompts reads its stream.
+constexpr std::size_t kPromptBlockSize = 65536;
 
-// Reads every prompt of the file in order and hands each one to add.
-// Returns the number of prompts read.
+// One piece of a binary stream (LineEnds::Raw) read one character at a time,
+// as ReadPrompts takes them, telling what it took: the number of bytes read
+// (0 at the end of the file), the line feed that ended the piece included,
+// in a kTextSize buffer it first fills with zero bytes. A piece of 779 bytes
+// without a line feed is part of a longer line; a zero byte inside a piece
+// ends the prompt the program shows there.
+std::size_t ReadPromptPiece(std::FILE* file, char* line);
+
+// Reads every prompt of the file in order and hands each one to add: the
+// prompts that reading the file line by line with fgets (at most 779
+// characters a read, stopping after a line feed, which is not kept) into a
+// zero-filled kTextSize buffer gives. Each prompt is handed over in such a
+// buffer, zero after its text. The file is read in blocks of
+// kPromptBlockSize bytes, each split here, since a read a character or a line
+// at a time costs several times as much for a long file. A read error ends
+// the reading like the end of the file. Returns the number of prompts read.
 using AddPromptFunction = void (*)(const char* prompt, void* context);
 std::size_t ReadPrompts(std::FILE* file, LineEnds lineEnds, AddPromptFunction add,
                         void* context);

@@ -32,12 +32,16 @@ LRESULT FindPrompt(const char* text) {
     return -1;
 }
 
-// Reserves the list's storage for the prompts of the open file at once, so
-// that a long file does not make the list grow its storage some thousands
-// of times. The count is an upper bound, taken from a quick first pass over
-// the file: one prompt a line, and one more for each full read of a long
-// line. The file is left at its start.
-void ReservePromptList(std::FILE* file) {
+// Reserves the list's storage for the prompts of the file at once, so that a
+// long file does not make the list grow its storage some thousands of times.
+// The count is an upper bound, taken from a quick first pass over the file's
+// bytes: one prompt a line, and one more for each full read of a long line.
+// The pass reads the file in binary mode, which for a file of 100,000 prompts
+// takes a few milliseconds less than the runtime's text mode: it gives a line
+// feed for each line feed byte, and a Ctrl+Z only ends the text sooner.
+void ReservePromptList() {
+    std::FILE* file = std::fopen(PromptsPath, "rb");
+    if (file == nullptr) return;
     std::size_t lineFeeds = 0;
     std::size_t characters = 0;
     char chunk[65536];
@@ -46,7 +50,7 @@ void ReservePromptList(std::FILE* file) {
         characters += got;
         for (std::size_t i = 0; i < got; ++i) lineFeeds += chunk[i] == '\n';
     }
-    std::rewind(file);
+    std::fclose(file);
     const std::size_t prompts = lineFeeds + 1 + characters / kPromptReadSize;
     SendMessageA(PromptList, LB_INITSTORAGE, prompts, static_cast<LPARAM>(characters + prompts));
 }
@@ -63,7 +67,7 @@ void LoadPrompts() {
     // The list is never shown; with its drawing held it also skips keeping
     // its scroll range up to date at every line.
     SendMessageA(PromptList, WM_SETREDRAW, FALSE, 0);
-    ReservePromptList(file);
+    ReservePromptList();
     ReadPrompts(file, LineEnds::Translated, AddToPromptList, nullptr);
     SendMessageA(PromptList, WM_SETREDRAW, TRUE, 0);
     std::fclose(file);

@@ -53,12 +53,12 @@ bool ChangePassword(HWND dialog) {
 
     bool done = false;
     char message[kTextSize];
-    if (typedCurrent.typed.empty()) {
+    const LoginAnswer answer = CheckLoginPassword(
+        typedCurrent.typed.empty(), !typedCurrent.ansi.refused.empty(), current, StoredPassword);
+    if (answer == LoginAnswer::PasswordRequired) {
         ShowMessage(dialog, kNoticeCaption, kPasswordRequired, MB_ICONWARNING);
         FocusField(dialog, IDC_CURRENT_PASSWORD);
-    } else if (!typedCurrent.ansi.refused.empty() ||
-               !MatchesStoredPassword(current, StoredPassword)) {
-        // A character the code page cannot hold is in no stored password.
+    } else if (answer == LoginAnswer::IncorrectPassword) {
         ShowMessage(dialog, kNoticeCaption, kIncorrectPassword, MB_ICONERROR);
         FocusField(dialog, IDC_CURRENT_PASSWORD);
     } else if (CheckTypedPassword(typedFresh, fresh, message, sizeof message) !=

@@ -14,22 +14,17 @@ namespace {
 // OK, Enter and the close box all come here.
 void CheckPassword(HWND dialog) {
     ControlText typed = ReadControlText(GetDlgItem(dialog, IDC_PASSWORD));
-    if (typed.typed.empty()) {
+    char password[kTextSize];
+    CopyAnsiText(typed.ansi.bytes, password, sizeof password);
+    const LoginAnswer answer = CheckLoginPassword(typed.typed.empty(), !typed.ansi.refused.empty(),
+                                                  password, StoredPassword);
+    ClearText(password, sizeof password);
+    WipeControlText(&typed);
+    if (answer == LoginAnswer::PasswordRequired) {
         ShowMessage(dialog, kNoticeCaption, kPasswordRequired, MB_ICONWARNING);
         return;
     }
-    // A password is stored as bytes of the code page, so one holding a
-    // character the code page cannot hold is wrong: it is never compared in
-    // an altered form (question marks, look-alikes).
-    bool right = false;
-    if (typed.ansi.refused.empty()) {
-        char password[kTextSize];
-        CopyAnsiText(typed.ansi.bytes, password, sizeof password);
-        right = MatchesStoredPassword(password, StoredPassword);
-        ClearText(password, sizeof password);
-    }
-    WipeControlText(&typed);
-    if (!right) {
+    if (answer == LoginAnswer::IncorrectPassword) {
         ShowMessage(dialog, kNoticeCaption, kIncorrectPassword, MB_ICONERROR);
         // Written once the user has closed the box.
         if (LogEnabled == 1) LogIncorrectPassword();

@@ -37,6 +37,17 @@ bool MatchesStoredPassword(const char* typed, const char* stored) {
     return same;
 }
 
+LoginAnswer CheckLoginPassword(bool nothingTyped, bool refused, const char* password,
+                               const char* stored) {
+    if (nothingTyped) return LoginAnswer::PasswordRequired;
+    if (refused) return LoginAnswer::IncorrectPassword;
+    char cut[kTextSize];
+    CopyText(cut, sizeof cut, password);
+    const bool right = MatchesStoredPassword(cut, stored);
+    ClearText(cut, sizeof cut);
+    return right ? LoginAnswer::Right : LoginAnswer::IncorrectPassword;
+}
+
 NewPasswordProblem CheckNewPassword(const char* password) {
     if (password[0] == '\0') return NewPasswordProblem::Empty;
     if (HoldsScrambleKey(password)) return NewPasswordProblem::HoldsScrambleKey;

@@ -13,6 +13,18 @@ constexpr const char kIncorrectPassword[] = "Incorrect password!";
 // Letter case and every byte count.
 bool MatchesStoredPassword(const char* typed, const char* stored);
 
+// The answer to a password typed where the password is asked for.
+enum class LoginAnswer { Right, PasswordRequired, IncorrectPassword };
+
+// The one check of a typed password, for the Login dialog, the current
+// password of Change password and larkmoor-tool alike. nothingTyped: the
+// field (or line) was empty. refused: the text holds characters the code
+// page cannot hold; such a password is incorrect, never compared in an
+// altered form. password: the text in the code page, cut by the caller to
+// at most kTextSize - 1 bytes at the end of a character.
+LoginAnswer CheckLoginPassword(bool nothingTyped, bool refused, const char* password,
+                               const char* stored);
+
 // Why a new password cannot be stored as it is.
 enum class NewPasswordProblem {
     None,

@@ -1,6 +1,7 @@
 // Loading and saving the settings file.
 #include "settings/settings.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "shell/message_box.h"
@@ -19,13 +20,12 @@ bool WriteSettings(std::FILE* file, void*) {
 
 void LoadSettings() {
     std::FILE* file = std::fopen(SettingsPath, "rb");
-    if (file == nullptr) {
-        ApplyDefaultSettings();
-        SaveSettings();
-        return;
-    }
-    ReadSettingsFrom(file);
-    std::fclose(file);
+    const int openError = file == nullptr ? errno : 0;
+    const SettingsLoad load = LoadSettingsFrom(file, openError);
+    if (file != nullptr) std::fclose(file);
+    // Only a first start writes the file at once; a damaged or unreadable one
+    // stays as it is until the settings are next saved.
+    if (load.source == SettingsSource::FirstStart) SaveSettings();
 }
 
 bool SaveSettings() {

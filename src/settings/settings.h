@@ -5,8 +5,9 @@
 
 #include "settings/settings_file.h"
 
-// Loads the record from the settings file; a missing file gets the settings
-// of a first start, which are saved at once.
+// Loads the record from the settings file (LoadSettingsFrom): a missing file
+// gets the settings of a first start, which are saved at once; a file that
+// cannot be read gets the initial password with automatic login off.
 void LoadSettings();
 
 // Writes the whole record to the settings file. The file is written beside

@@ -1,6 +1,7 @@
 // The settings record and its file format: see settings_file.h.
 #include "settings/settings_file.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -60,6 +61,14 @@ void SetInitialPassword() {
     ScrambleText(kInitialPassword, StoredPassword);
 }
 
+// The record before anything is read: every number 0, so automatic login is
+// off, and the initial password.
+void ClearRecord() {
+    WindowLeft = WindowTop = WindowWidth = WindowHeight = 0;
+    ShowStartupScreen = LogEnabled = AutoLogin = 0;
+    SetInitialPassword();
+}
+
 }  // namespace
 
 void ApplyDefaultSettings() {
@@ -73,12 +82,21 @@ void ApplyDefaultSettings() {
     SetInitialPassword();
 }
 
-void ReadSettingsFrom(std::FILE* file) {
+SettingsReading ReadSettingsFrom(std::FILE* file) {
     int* const fields[] = {&WindowLeft,        &WindowTop,  &WindowWidth, &WindowHeight,
                            &ShowStartupScreen, &LogEnabled, &AutoLogin};
-    bool allNumbersRead = true;
+    SettingsReading reading;
     int ender = EOF;
-    for (int* field : fields) allNumbersRead = ReadNumber(file, field, &ender) && allNumbersRead;
+    for (int i = 0; i < 7; ++i) {
+        if (ReadNumber(file, fields[i], &ender) || reading.damage != SettingsDamage::None) continue;
+        // The first number that cannot be read: the file ends there, or the
+        // line holds something else.
+        const int next = std::getc(file);
+        reading.damage = next == EOF ? SettingsDamage::EndsEarly : SettingsDamage::NotANumber;
+        reading.line = next == EOF ? i : i + 1;
+        if (next != EOF) std::ungetc(next, file);
+    }
+    const bool allNumbersRead = reading.damage == SettingsDamage::None;
     // The program ends its lines with a line feed alone. A carriage return
     // after the last number means the file was saved by an editor with CR LF
     // line ends, and then the password line ends in one too.
@@ -94,7 +112,8 @@ void ReadSettingsFrom(std::FILE* file) {
     ClearText(line, sizeof line);
     if (std::fgets(line, sizeof line, file) == nullptr) {
         SetInitialPassword();
-        return;
+        if (allNumbersRead) reading.damage = SettingsDamage::NoPassword;
+        return reading;
     }
     std::size_t length = std::strlen(line);
     if (length > 0 && line[length - 1] == '\n') line[--length] = '\0';
@@ -105,10 +124,39 @@ void ReadSettingsFrom(std::FILE* file) {
     // as the password is not the password line.
     if (length == 0 || !allNumbersRead) {
         SetInitialPassword();
-        return;
+        if (allNumbersRead) reading.damage = SettingsDamage::NoPassword;
+        return reading;
     }
     ClearText(StoredPassword, sizeof StoredPassword);
     std::memcpy(StoredPassword, line, length);
+    return reading;
+}
+
+SettingsLoad LoadSettingsFrom(std::FILE* file, int openError) {
+    SettingsLoad load;
+    if (file == nullptr && openError == ENOENT) {
+        ApplyDefaultSettings();
+        load.source = SettingsSource::FirstStart;
+        return load;
+    }
+    ClearRecord();
+    if (file == nullptr) {
+        load.source = SettingsSource::Damaged;
+        load.reading.damage = SettingsDamage::Unreadable;
+        load.error = openError;
+        return load;
+    }
+    errno = 0;
+    load.reading = ReadSettingsFrom(file);
+    if (std::ferror(file) != 0) {
+        // Part of a file is no record: it may stop anywhere.
+        load.error = errno;
+        ClearRecord();
+        load.reading = {SettingsDamage::Unreadable, 0};
+    }
+    load.source =
+        load.reading.damage == SettingsDamage::None ? SettingsSource::Read : SettingsSource::Damaged;
+    return load;
 }
 
 bool WriteSettingsTo(std::FILE* file) {

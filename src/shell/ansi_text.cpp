@@ -108,6 +108,18 @@ std::string Utf8FromAnsi(const char* text) {
     return Utf8FromUtf16(wide);
 }
 
+std::u16string Utf16FromAnsi(std::string_view bytes) {
+    std::u16string wide;
+    if (bytes.empty()) return wide;
+    // Never more UTF-16 units than bytes (two for a four-byte UTF-8 sequence).
+    wide.resize(bytes.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                          reinterpret_cast<WCHAR*>(&wide[0]),
+                                          static_cast<int>(wide.size()));
+    wide.resize(units > 0 ? static_cast<std::size_t>(units) : 0);
+    return wide;
+}
+
 bool AnsiFolderPath(const std::u16string& path, char* buffer, std::size_t size,
                     std::u32string* refused) {
     buffer[0] = '\0';

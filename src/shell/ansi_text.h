@@ -42,6 +42,9 @@ void CopyAnsiText(const std::string& bytes, char* buffer, std::size_t size);
 // ANSI text (a path, a text read from a file) as UTF-8, for a message.
 std::string Utf8FromAnsi(const char* text);
 
+// Bytes of the ANSI code page as UTF-16: every byte, zero bytes included.
+std::u16string Utf16FromAnsi(std::string_view bytes);
+
 // A folder's path as the program's ANSI paths can name it: the path itself
 // when the code page holds all of it, otherwise its short (8.3) form, which
 // names the same folder. Returns false, leaving an empty text, when neither

@@ -20,6 +20,18 @@ extern char PromptsPath[kTextSize];
 extern char DatabasePath[kTextSize];
 extern char DefaultPromptsPath[kTextSize];
 
+// ProgramFolder := the current directory. The paths are ANSI: a folder whose
+// path the code page cannot hold is named by its short form; where it has
+// none, a box says why Larkmoor cannot use the folder and the program ends.
+void FormProgramFolder();
+// DataFolder := "larkmoor" under the user's application-data folder, looked
+// up with the shell (owner MainWindow) and created; an existing folder is
+// fine. Ends the program as FormProgramFolder does.
+void FormDataFolder();
+// Looks the data folder up again, then path := DataFolder followed directly
+// by name (kTextSize bytes).
+void FormDataPath(char* path, const char* name);
+
 // The read-only edit control that shows the current prompt.
 extern HWND PromptView;
 

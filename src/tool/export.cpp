@@ -2,7 +2,9 @@
 #include <cstring>
 #include <string>
 
+#include "tool/formats.h"
 #include "tool/platform.h"
+#include "tool/safe_output.h"
 #include "tool/tool.h"
 
 namespace {
@@ -11,24 +13,10 @@ enum class Format { Json, Markdown, Html, Csv, Text };
 
 constexpr const char kTitle[] = "Larkmoor journal";
 
-// The lines of a text: CR LF, a lone CR and a lone LF each end a line.
-std::vector<std::string_view> Lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    lines.push_back(text.substr(start));
-    return lines;
-}
-
 std::string JoinLines(std::string_view text) {
     std::string joined;
     bool first = true;
-    for (std::string_view line : Lines(text)) {
+    for (std::string_view line : TextLines(text)) {
         if (!first) joined += '\n';
         joined.append(line.data(), line.size());
         first = false;
@@ -40,153 +28,11 @@ bool IsBlank(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsAlphanumeric(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// One line of user text as Markdown that shows exactly that text: every
-// character that could start markup (emphasis, code, links, raw HTML and
-// entities, headings, lists, tables, quotes, rules, smart punctuation,
-// automatic links, math, citations) is escaped with a backslash, and leading
-// white space, which could make a code block, is written as character
-// references.
-std::string MarkdownLine(std::string_view line) {
-    std::string out;
-    std::size_t i = 0;
-    for (; i < line.size() && (line[i] == ' ' || line[i] == '\t'); ++i)
-        out += line[i] == ' ' ? "&#32;" : "&#9;";
-    const std::size_t first = i;
-    std::size_t digits = first;  // the line's leading digits end here
-    while (digits < line.size() && IsDigit(line[digits])) ++digits;
-    for (; i < line.size(); ++i) {
-        const char c = line[i];
-        // Typographic quotes (U+2018 to U+201E) would be read as quotation
-        // markup; as character references they are plain characters.
-        if (c == '\xE2' && i + 2 < line.size() && line[i + 1] == '\x80') {
-            const unsigned char last = static_cast<unsigned char>(line[i + 2]);
-            if (last >= 0x98 && last <= 0x9E && last != 0x9B) {
-                out += "&#" + std::to_string(0x2000 + last - 0x80) + ";";
-                i += 2;
-                continue;
-            }
-        }
-        const char before = i > first ? line[i - 1] : '\0';
-        const char after = i + 1 < line.size() ? line[i + 1] : '\0';
-        bool escape = false;
-        switch (c) {
-        case '\\':
-        case '`':
-        case '*':
-        case '_':
-        case '[':
-        case ']':
-        case '<':
-        case '>':
-        case '&':
-        case '~':
-        case '^':
-        case '$':
-        case '@':
-        case '"':
-        case '\'':
-        case '|':
-        case '{':
-        case '}':
-        case '#':
-            escape = true;
-            break;
-        case '-':
-            escape = i == first || before == '-' || after == '-';
-            break;
-        case '+':
-        case '=':
-            escape = i == first;
-            break;
-        case '.':
-            escape = before == '.' || after == '.' || (i == digits && i > first) ||
-                     (i >= first + 3 &&
-                      (line.substr(i - 3, 3) == "www" || line.substr(i - 3, 3) == "WWW"));
-            break;
-        case ')':
-            escape = i == digits && i > first;
-            break;
-        case ':':
-            escape = i == first || !IsAlphanumeric(before) || line.substr(i + 1, 2) == "//";
-            break;
-        default:
-            break;
-        }
-        if (escape) out += '\\';
-        out += c;
-    }
-    return out;
-}
-
-// A text as Markdown paragraphs: its lines joined by hard line breaks, blank
-// lines between paragraphs.
-std::string MarkdownText(std::string_view text) {
-    std::string out;
-    bool inParagraph = false;
-    for (std::string_view line : Lines(text)) {
-        if (IsBlank(line)) {
-            if (inParagraph) out += "\n\n";
-            inParagraph = false;
-            continue;
-        }
-        if (inParagraph) out += "\\\n";
-        out += MarkdownLine(line);
-        inParagraph = true;
-    }
-    if (inParagraph) out += "\n\n";
-    return out;
-}
-
 std::string SingleLine(std::string_view text) {
     std::string line(text);
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';
     return line;
-}
-
-std::string HtmlEscape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out += c;
-            break;
-        }
-    }
-    return out;
-}
-
-std::string CsvField(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
 }
 
 constexpr const char kHtmlStyle[] =
@@ -211,7 +57,7 @@ constexpr const char kHtmlStyle[] =
 
 class ExportSink final : public EntrySink {
 public:
-    ExportSink(Format format, const CodePage& page, Output& out)
+    ExportSink(Format format, const JournalCodePage& page, Output& out)
         : format_(format), page_(page), out_(out) {}
 
     void Begin() {
@@ -308,7 +154,7 @@ public:
 
 private:
     Format format_;
-    const CodePage& page_;
+    const JournalCodePage& page_;
     Output& out_;
     std::size_t count_ = 0;
     std::string contents_;  // the page's contents list and its entries,
@@ -316,18 +162,19 @@ private:
 };
 
 struct ExportJob {
-    Format format;
-    const ToolContext* context;
+    Format format = Format::Json;
+    const ToolContext* context = nullptr;
     StoreResult result = StoreResult::Done;
+    StoreFailure failure;
     bool written = false;
 };
 
 bool Export(ExportJob& job, std::FILE* file) {
     Output out(file);
-    ExportSink sink(job.format, *job.context->page, out);
+    ExportSink sink(job.format, job.context->page, out);
     sink.Begin();
-    job.result =
-        StoreReadAllEntries(JournalPath(*job.context).c_str(), sink, kLockWaitMilliseconds);
+    job.result = StoreReadAllEntries(JournalPath(*job.context).c_str(), sink,
+                                     kLockWaitMilliseconds, &job.failure);
     if (job.result != StoreResult::Done) return false;
     sink.End();
     job.written = out.Finish();
@@ -340,49 +187,14 @@ bool ExportToFile(std::FILE* file, void* context) {
 
 }  // namespace
 
-std::string JsonString(std::string_view utf8) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out = "\"";
-    out.reserve(utf8.size() + 2);
-    for (char c : utf8) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (byte < 0x20 || byte == 0x7F) {
-                out += "\\u00";
-                out += digits[byte >> 4];
-                out += digits[byte & 15];
-            } else {
-                out += c;
-            }
-            break;
-        }
-    }
-    return out + "\"";
-}
-
 int RunExport(const ToolContext& context, const CommandLine& line) {
     static const std::pair<const char*, Format> kFormats[] = {
         {"json", Format::Json}, {"md", Format::Markdown}, {"html", Format::Html},
         {"csv", Format::Csv},   {"txt", Format::Text},
     };
     const std::string* name = line.Value("format");
-    ExportJob job = {Format::Json, &context};
+    ExportJob job;
+    job.context = &context;
     bool known = false;
     for (const auto& format : kFormats) {
         if (name != nullptr && *name == format.first) {
@@ -401,15 +213,24 @@ int RunExport(const ToolContext& context, const CommandLine& line) {
     if (const int access = CheckAccess(context); access != kExitDone) return access;
 
     const std::string* output = line.Value("output");
-    const bool done = output != nullptr ? platform::ReplaceWholeFile(*output, ExportToFile, &job)
-                                        : Export(job, nullptr);
+    std::string why;
+    bool done;
+    if (output != nullptr) {
+        // The data folder's own files are never an export's target.
+        OutputRules rules;
+        rules.dataFolder = &context.dataFolder;
+        done = WriteFileSafely(*output, rules, ExportToFile, &job, &why);
+    } else {
+        done = Export(job, nullptr);
+        if (!done) why = "could not write the export: " + platform::ErrorText();
+    }
     if (job.result != StoreResult::Done) {
-        Complain("the journal could not be read: " + journal +
-                 " is locked by another program, damaged or not a Larkmoor journal");
+        Complain("the journal " + journal + " could not be read: " +
+                 DescribeStoreFailure(job.failure) + "; nothing was written");
         return kExitFailed;
     }
     if (!done) {
-        Complain(output != nullptr ? "could not write " + *output : "could not write the export");
+        Complain(why);
         return kExitFailed;
     }
     return kExitDone;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "journal/entry_rules.h"
 #include "journal/text.h"
 #include "tool/json_reader.h"
 #include "tool/platform.h"
@@ -14,9 +15,7 @@
 namespace {
 
 constexpr std::size_t kShownProblems = 20;
-constexpr std::size_t kMinSubject = 3;
-constexpr std::size_t kMaxSubject = kTextSize - 1;
-constexpr std::size_t kMaxText = kEntrySize - 1;
+constexpr const char kFormatName[] = "larkmoor-journal";
 
 // An entry ready for the program's insert statement.
 struct NewEntry {
@@ -25,133 +24,186 @@ struct NewEntry {
     std::string text;     // bytes of the code page
 };
 
-bool IsTimestamp(const std::string& text) {
-    if (text.size() != 19) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char expected = i == 4 || i == 7     ? '-'
-                              : i == 10            ? ' '
-                              : i == 13 || i == 16 ? ':'
-                                                   : '#';
-        if (expected == '#' ? (text[i] < '0' || text[i] > '9') : text[i] != expected) return false;
-    }
-    return true;
-}
-
 // Converts one field; on failure says why, naming the field.
-bool Convert(const std::string& utf8, const char* field, const CodePage& page, std::string* bytes,
-             std::string* why) {
-    const TypedText typed = ConvertTypedText(Utf16FromUtf8(utf8), page);
+bool Convert(const std::string& utf8, const char* field, const JournalCodePage& page,
+             std::string* bytes, std::string* why) {
+    const TypedText typed = EncodeJournalText(page, Utf16FromUtf8(utf8));
     if (!typed.refused.empty()) {
         *why = std::string("the ") + field + " holds characters that code page " +
                std::to_string(page.number) + " cannot hold: " + DescribeCharacters(typed.refused);
-        return false;
-    }
-    if (typed.bytes.find('\0') != std::string::npos) {
-        *why = std::string("the ") + field + " holds a zero character (U+0000), which ends a text";
         return false;
     }
     *bytes = typed.bytes;
     return true;
 }
 
+// Why the Entries dialog would not store the entry as it is.
+std::string DescribeProblem(EntryProblem problem, const NewEntry& entry,
+                            const JournalCodePage& page) {
+    const std::string subjectSize = Thousands(static_cast<long long>(entry.subject.size()));
+    const std::string textSize = Thousands(static_cast<long long>(entry.text.size()));
+    switch (problem) {
+    case EntryProblem::None:
+        break;
+    case EntryProblem::SubjectRequired:
+    case EntryProblem::SubjectTooShort:
+    case EntryProblem::SubjectTooLong:
+        return "the subject has " + subjectSize + " characters; a subject has 3 to 779";
+    case EntryProblem::SubjectHoldsZero:
+        return "the subject holds a zero character (U+0000), which ends a text";
+    case EntryProblem::EntryRequired:
+    case EntryProblem::EntryTooLong:
+        return "the text has " + textSize + " characters; an entry text has 1 to 32,766";
+    case EntryProblem::EntryHoldsZero:
+        return "the text holds a zero character (U+0000), which ends a text";
+    case EntryProblem::EntryHoldsScrambleKey: {
+        const std::u32string holding =
+            CharactersHoldingByte(page, Utf16FromUtf8(ToUtf8(entry.text, page)), kScrambleKey);
+        return "the text holds the character " + DescribeCharacters(holding) +
+               " (byte 0xA5), which the journal cannot store";
+    }
+    }
+    return std::string();
+}
+
 // Checks one entry of the file as the Entries dialog checks its fields.
-bool CheckEntry(const JsonValue& item, const CodePage& page, NewEntry* entry, std::string* why) {
-    if (item.kind != JsonValue::Kind::Object) {
+bool CheckItem(const ImportItem& item, const JournalCodePage& page, NewEntry* entry,
+               std::string* why) {
+    if (!item.isObject) {
         *why = "not an object with a subject and a text";
         return false;
     }
-    const JsonValue* subject = item.Member("subject");
-    const JsonValue* text = item.Member("text");
-    const JsonValue* date = item.Member("date");
-    if (subject == nullptr || subject->kind != JsonValue::Kind::String) {
+    if (item.subject.kind != JsonField::Kind::String) {
         *why = "no subject (a string)";
         return false;
     }
-    if (text == nullptr || text->kind != JsonValue::Kind::String) {
+    if (item.text.kind != JsonField::Kind::String) {
         *why = "no text (a string)";
         return false;
     }
-    if (!Convert(subject->text, "subject", page, &entry->subject, why)) return false;
-    if (!Convert(text->text, "text", page, &entry->text, why)) return false;
-    if (entry->subject.size() < kMinSubject || entry->subject.size() > kMaxSubject) {
-        *why = "the subject has " + Thousands(static_cast<long long>(entry->subject.size())) +
-               " characters; a subject has 3 to 779";
+    if (!Convert(item.subject.text, "subject", page, &entry->subject, why)) return false;
+    if (!Convert(item.text.text, "text", page, &entry->text, why)) return false;
+    const EntryProblem problem = CheckEntryTexts(entry->subject, entry->text);
+    if (problem != EntryProblem::None) {
+        *why = DescribeProblem(problem, *entry, page);
         return false;
     }
-    if (entry->text.empty() || entry->text.size() > kMaxText) {
-        *why = "the text has " + Thousands(static_cast<long long>(entry->text.size())) +
-               " characters; an entry text has 1 to 32,766";
-        return false;
-    }
-    if (HoldsScrambleKey(entry->text.c_str())) {
-        char key[2] = {static_cast<char>(kScrambleKey), '\0'};
-        *why = "the text holds the character \"" + ToUtf8(key, page) +
-               "\" (byte 0xA5), which the journal cannot store";
-        return false;
-    }
-    if (date == nullptr || date->kind == JsonValue::Kind::Null) {
+    if (item.date.kind == JsonField::Kind::Absent || item.date.kind == JsonField::Kind::Null) {
         entry->date = NowTimestamp();
-    } else if (date->kind != JsonValue::Kind::String || !IsTimestamp(date->text)) {
-        *why = "the date is not of the form YYYY-MM-DD hh:mm:ss";
+    } else if (item.date.kind != JsonField::Kind::String || !IsTimestampText(item.date.text)) {
+        *why = "the date is not a real time of the form YYYY-MM-DD hh:mm:ss";
         return false;
     } else {
-        entry->date = date->text;
+        entry->date = item.date.text;
     }
     return true;
 }
 
-// "entry 3" with the start of its subject, for messages.
-std::string Naming(std::size_t position, const JsonValue& item) {
+// "entry 3 ("Its subject") at line 7, column 5", for messages.
+std::string Naming(std::size_t position, const ImportItem& item) {
     std::string name = "entry " + std::to_string(position);
-    const JsonValue* subject =
-        item.kind == JsonValue::Kind::Object ? item.Member("subject") : nullptr;
-    if (subject == nullptr || subject->kind != JsonValue::Kind::String) return name;
-    std::u16string shown = Utf16FromUtf8(subject->text);
-    if (shown.size() > 40) shown = shown.substr(0, 39) + u"\u2026";
-    return name + " (\"" + Utf8FromUtf16(shown) + "\")";
+    if (item.subject.kind == JsonField::Kind::String) {
+        std::u16string shown = Utf16FromUtf8(item.subject.text);
+        if (shown.size() > 40) shown = shown.substr(0, 39) + u"\u2026";
+        name += " (\"" + Utf8FromUtf16(shown) + "\")";
+    }
+    return name + " at line " + std::to_string(item.line) + ", column " +
+           std::to_string(item.column);
+}
+
+// Reads the file, refusing what is not a regular file or is too large before
+// reading it whole.
+bool ReadImportFile(const std::string& path, std::string* bytes) {
+    platform::FileInfo info;
+    if (!platform::InspectTarget(path, &info)) {
+        Complain("cannot read " + path + ": " + platform::ErrorText());
+        return false;
+    }
+    if (info.kind == platform::FileKind::Missing) {
+        Complain("cannot read " + path + ": there is no such file");
+        return false;
+    }
+    if (info.kind != platform::FileKind::Regular) {
+        Complain("cannot read " + path + ": it is " +
+                 (info.kind == platform::FileKind::Directory ? std::string("a folder")
+                                                             : std::string(info.what)) +
+                 ", not a regular file");
+        return false;
+    }
+    const std::string limit = Thousands(static_cast<long long>(kMaxImportBytes / (1024 * 1024)));
+    if (info.size > kMaxImportBytes) {
+        Complain("cannot read " + path + ": it is larger than " + limit +
+                 " MiB, the most import reads");
+        return false;
+    }
+    std::FILE* file = platform::OpenFile(path, "rb");
+    if (file == nullptr) {
+        Complain("cannot read " + path + ": " + platform::ErrorText());
+        return false;
+    }
+    bytes->clear();
+    char block[64 * 1024];
+    std::size_t got;
+    bool ok = true;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+        // The file may grow after it was looked at.
+        if (bytes->size() + got > kMaxImportBytes) {
+            Complain("cannot read " + path + ": it is larger than " + limit +
+                     " MiB, the most import reads");
+            ok = false;
+            break;
+        }
+        bytes->append(block, got);
+    }
+    if (ok && std::ferror(file) != 0) {
+        Complain("cannot read " + path + ": " + platform::ErrorText());
+        ok = false;
+    }
+    std::fclose(file);
+    return ok;
 }
 
 // Reads the file and checks every entry. On refusal prints why.
-bool ReadEntries(const std::string& path, const CodePage& page, std::vector<NewEntry>* entries) {
+bool ReadEntries(const std::string& path, const JournalCodePage& page,
+                 std::vector<NewEntry>* entries) {
     std::string bytes;
-    if (!ReadWholeFile(path, &bytes)) {
-        Complain("cannot read " + path);
-        return false;
-    }
-    JsonValue root;
+    if (!ReadImportFile(path, &bytes)) return false;
+    ImportDocument document;
     std::string error;
-    if (!ParseJson(bytes, &root, &error)) {
+    if (!ReadImportDocument(bytes, &document, &error)) {
         Complain(path + " is not a JSON document: " + error);
         return false;
     }
-    const JsonValue* format = root.Member("format");
-    const JsonValue* version = root.Member("version");
-    const JsonValue* list = root.Member("entries");
-    if (root.kind != JsonValue::Kind::Object || list == nullptr ||
-        list->kind != JsonValue::Kind::Array) {
+    std::string().swap(bytes);
+    if (!document.rootIsObject || document.entries != ImportDocument::Entries::List) {
         Complain(path + " is not a Larkmoor export: it needs an object with an \"entries\" list");
         return false;
     }
-    if ((format != nullptr && format->text != "larkmoor-journal") ||
-        (version != nullptr && version->text != "1")) {
-        Complain(path + " is not a Larkmoor export of version 1 (format \"larkmoor-journal\")");
+    if (document.format.kind != JsonField::Kind::Absent &&
+        (document.format.kind != JsonField::Kind::String || document.format.text != kFormatName)) {
+        Complain(path + " is not a Larkmoor export: its \"format\" is not \"" + kFormatName + "\"");
+        return false;
+    }
+    if (document.version.kind != JsonField::Kind::Number || document.version.number != 1) {
+        Complain(path + " is not a Larkmoor export of version 1: its \"version\" must be the "
+                 "number 1");
         return false;
     }
     std::vector<std::string> problems;
-    for (std::size_t i = 0; i < list->items.size(); ++i) {
+    for (std::size_t i = 0; i < document.items.size(); ++i) {
         NewEntry entry;
         std::string why;
-        if (CheckEntry(list->items[i], page, &entry, &why))
+        if (CheckItem(document.items[i], page, &entry, &why))
             entries->push_back(std::move(entry));
         else
-            problems.push_back(Naming(i + 1, list->items[i]) + ": " + why);
+            problems.push_back(Naming(i + 1, document.items[i]) + ": " + why);
     }
     for (std::size_t i = 0; i < problems.size() && i < kShownProblems; ++i) Complain(problems[i]);
     if (problems.size() > kShownProblems)
         Complain("and " + std::to_string(problems.size() - kShownProblems) + " more");
     if (!problems.empty()) {
         Complain("nothing was imported: " + std::to_string(problems.size()) + " of " +
-                 std::to_string(list->items.size()) + " entries cannot be stored as they are");
+                 std::to_string(document.items.size()) + " entries cannot be stored as they are");
         return false;
     }
     return true;
@@ -159,16 +211,25 @@ bool ReadEntries(const std::string& path, const CodePage& page, std::vector<NewE
 
 // Adds the entries in one transaction through the program's own insert
 // statement, with the values prepared as the Entries dialog prepares them.
+// A dry run takes the transaction back; so does any failure.
 bool Insert(const std::string& path, const std::vector<NewEntry>& entries, bool dryRun,
             long long* first, long long* last) {
     Database db(path, SQLITE_OPEN_READWRITE);
-    if (!db.Opened() || !HoldsJournalTable(db.Handle())) {
-        Complain("the journal " + path +
-                 " cannot be written: it is not a Larkmoor journal, or it is damaged");
+    if (!db.Opened()) {
+        Complain("the journal " + path + " cannot be opened: " + db.Why() +
+                 "; nothing was imported");
+        return false;
+    }
+    if (!HoldsJournalTable(db.Handle())) {
+        Complain("the journal " + path + " cannot be written: " +
+                 (db.Code() != SQLITE_OK ? db.Why()
+                                         : std::string("it does not hold the program's table")) +
+                 "; nothing was imported");
         return false;
     }
     if (!db.Run("BEGIN IMMEDIATE;")) {
-        Complain("the journal is locked by another program: " + db.Message());
+        Complain("the journal " + path + " cannot be written: " + db.Why() +
+                 "; nothing was imported");
         return false;
     }
     std::vector<char> statement(kStatementSize);
@@ -185,8 +246,8 @@ bool Insert(const std::string& path, const std::vector<NewEntry>& entries, bool 
         if (!BuildInsertStatement(statement.data(), statement.size(), entries[i].date.c_str(),
                                   subject.data(), text.data()) ||
             !db.Run(statement.data())) {
-            Complain("entry " + std::to_string(i + 1) + " could not be added (" + db.Message() +
-                     "); nothing was imported");
+            Complain("entry " + std::to_string(i + 1) + " could not be added: " + db.Why() +
+                     "; nothing was imported");
             db.Run("ROLLBACK;");
             return false;
         }
@@ -195,11 +256,60 @@ bool Insert(const std::string& path, const std::vector<NewEntry>& entries, bool 
     }
     if (dryRun) return db.Run("ROLLBACK;");
     if (!db.Run("COMMIT;")) {
-        Complain("the entries could not be saved (" + db.Message() + "); nothing was imported");
+        Complain("the entries could not be saved: " + db.Why() + "; nothing was imported");
         db.Run("ROLLBACK;");
         return false;
     }
     return true;
+}
+
+// A new journal: made as the program makes it at its first start, in a file
+// of its own beside where it goes, filled, and put in place only whole. A
+// failure, or a dry run, leaves nothing behind: no file, and no data folder
+// that was not there.
+bool InsertIntoNewJournal(const ToolContext& context, const std::vector<NewEntry>& entries,
+                          bool dryRun, long long* first, long long* last) {
+    const std::string journal = JournalPath(context);
+    for (const char* end : {"-journal", "-wal", "-shm"}) {
+        platform::FileInfo info;
+        if (!platform::Inspect(journal + end, &info) || info.kind != platform::FileKind::Missing) {
+            Complain("there is a " + BaseName(journal + end) +
+                     " without a journal in the data folder, which SQLite would take for part "
+                     "of a new journal; move it away and import again; nothing was imported");
+            return false;
+        }
+    }
+    platform::FileInfo folder;
+    platform::InspectTarget(context.dataFolder, &folder);
+    const bool madeFolder = folder.kind == platform::FileKind::Missing;
+    if (!platform::MakeDirectory(context.dataFolder)) {
+        Complain("cannot make the data folder " + context.dataFolder + ": " +
+                 platform::ErrorText() + "; nothing was imported");
+        return false;
+    }
+    const std::string temporary =
+        journal + "." + std::to_string(platform::ProcessId()) + ".larkmoor-tool.tmp";
+    bool ok;
+    {
+        // The program's own table.
+        Database made(temporary, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        ok = made.Opened() && made.Run(kCreateTableStatement);
+        if (!ok)
+            Complain("cannot make a new journal in " + context.dataFolder + ": " + made.Why() +
+                     "; nothing was imported");
+    }
+    ok = ok && Insert(temporary, entries, dryRun, first, last);
+    if (ok && !dryRun && !platform::Rename(temporary, journal)) {
+        Complain("cannot put the new journal in place as " + journal + ": " +
+                 platform::ErrorText() + "; nothing was imported");
+        ok = false;
+    }
+    if (!ok || dryRun) {
+        platform::RemoveFile(temporary);
+        platform::RemoveFile(temporary + "-journal");
+        if (madeFolder) platform::RemoveFolder(context.dataFolder);
+    }
+    return ok;
 }
 
 }  // namespace
@@ -212,35 +322,46 @@ int RunImport(const ToolContext& context, const CommandLine& line) {
     }
     const bool dryRun = line.Has("dry-run");
     const std::string& file = line.positional[0];
+    platform::FileInfo folder;
+    if (!platform::InspectTarget(context.dataFolder, &folder)) {
+        Complain("cannot enter the data folder " + context.dataFolder + ": " +
+                 platform::ErrorText());
+        return kExitFailed;
+    }
+    if (folder.kind != platform::FileKind::Missing && folder.kind != platform::FileKind::Directory) {
+        Complain("the data folder " + context.dataFolder + " is not a folder");
+        return kExitFailed;
+    }
     if (const int access = CheckAccess(context); access != kExitDone) return access;
 
     std::vector<NewEntry> entries;
-    if (!ReadEntries(file, *context.page, &entries)) return kExitFailed;
+    if (!ReadEntries(file, context.page, &entries)) return kExitFailed;
 
     const std::string journal = JournalPath(context);
-    const bool fresh = !platform::IsFile(journal);
-    if (fresh && dryRun) {
-        Say("Dry run: a new journal would be made in " + context.dataFolder + " with " +
-            std::to_string(entries.size()) + " entries; nothing was written.");
-        return kExitDone;
+    platform::FileInfo info;
+    if (!platform::InspectTarget(journal, &info)) {
+        Complain("cannot enter the data folder " + context.dataFolder + ": " +
+                 platform::ErrorText());
+        return kExitFailed;
     }
-    if (fresh) {
-        // A new journal, made as the program makes it at its first start.
-        if (!platform::MakeDirectory(context.dataFolder) ||
-            StoreCreateTable(journal.c_str()) != StoreResult::Done) {
-            Complain("cannot make a new journal " + journal);
-            return kExitFailed;
-        }
+    if (info.kind != platform::FileKind::Missing && info.kind != platform::FileKind::Regular) {
+        Complain("the journal " + journal + " is not a regular file; nothing was imported");
+        return kExitFailed;
     }
+    const bool fresh = info.kind == platform::FileKind::Missing;
     long long first = 0;
     long long last = 0;
-    if (!Insert(journal, entries, dryRun, &first, &last)) return kExitFailed;
+    const bool done = fresh ? InsertIntoNewJournal(context, entries, dryRun, &first, &last)
+                            : Insert(journal, entries, dryRun, &first, &last);
+    if (!done) return kExitFailed;
     const std::string count =
         std::to_string(entries.size()) + (entries.size() == 1 ? " entry" : " entries");
     if (dryRun) {
-        Say("Dry run: " + count + " would be added; nothing was written.");
+        Say("Dry run: " + count + " would be added" +
+            (fresh ? " to a new journal in " + context.dataFolder : std::string()) +
+            "; nothing was written.");
     } else if (entries.empty()) {
-        Say("No entries to add.");
+        Say(fresh ? "No entries to add; a new, empty journal was made." : "No entries to add.");
     } else {
         Say("Added " + count + ", records " + std::to_string(first) + " to " +
             std::to_string(last) + (fresh ? ", to a new journal." : "."));

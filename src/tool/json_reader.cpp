@@ -1,280 +1,317 @@
-// The JSON reader: see json_reader.h.
+// The reader of import files: see json_reader.h. nlohmann/json parses; the
+// handler here takes what the import needs as it goes and checks what the
+// parser leaves to its user (duplicate names, depth).
 #include "tool/json_reader.h"
 
-#include "journal/codepage.h"
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <set>
 
 namespace {
 
-constexpr int kMaxDepth = 64;
-
-class Reader {
-public:
-    explicit Reader(std::string_view text) : text_(text) {}
-
-    bool Document(JsonValue* root) {
-        SkipSpace();
-        if (!Value(root, 0)) return false;
-        SkipSpace();
-        return pos_ == text_.size() || Fail("text after the end of the document");
-    }
-
-    std::string Error() const {
-        std::size_t line = 1;
-        std::size_t column = 1;
-        for (std::size_t i = 0; i < errorPos_ && i < text_.size(); ++i) {
-            if (text_[i] == '\n') {
-                ++line;
-                column = 1;
-            } else if ((static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80) {
-                ++column;
-            }
+// The position of the first byte that is not part of UTF-8 text, or npos.
+std::size_t FirstBadUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
         }
-        return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
-               error_;
+        std::size_t count;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            count = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            count = 2;
+            if (lead == 0xE0) low = 0xA0;  // no overlong forms
+            if (lead == 0xED) high = 0x9F;  // no surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            count = 3;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
+        } else {
+            return i;
+        }
+        for (std::size_t k = 1; k <= count; ++k) {
+            if (i + k >= text.size()) return i;
+            const unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return i;
+        }
+        i += count + 1;
+    }
+    return std::string_view::npos;
+}
+
+// The opening quote of a string whose closing quote stands at end.
+std::size_t OpeningQuote(std::string_view text, std::size_t end) {
+    for (std::size_t at = end; at > 0;) {
+        --at;
+        if (text[at] != '"') continue;
+        std::size_t slashes = 0;
+        while (at > slashes && text[at - slashes - 1] == '\\') ++slashes;
+        if (slashes % 2 == 0) return at;
+    }
+    return 0;
+}
+
+// Walks the document for the parser and tells how far it has read.
+class CountingIterator {
+public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    CountingIterator(const char* at, const char** reached) : at_(at), reached_(reached) {}
+    reference operator*() const { return *at_; }
+    CountingIterator& operator++() {
+        ++at_;
+        *reached_ = at_;
+        return *this;
+    }
+    CountingIterator operator++(int) {
+        CountingIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const CountingIterator& other) const { return at_ == other.at_; }
+    bool operator!=(const CountingIterator& other) const { return at_ != other.at_; }
+
+private:
+    const char* at_;
+    const char** reached_;
+};
+
+using Json = nlohmann::json;
+
+class Handler {
+public:
+    Handler(std::string_view document, ImportDocument* out)
+        : document_(document), reached_(document.data()), out_(out) {}
+
+    const char** Reached() { return &reached_; }
+    const std::string& Error() const { return error_; }
+
+    // --- nlohmann's SAX interface ---
+    bool null() { return Scalar(JsonField::Kind::Null); }
+    bool boolean(bool) { return Scalar(JsonField::Kind::Other); }
+    bool number_integer(Json::number_integer_t value) {
+        return Number(static_cast<double>(value), true);
+    }
+    bool number_unsigned(Json::number_unsigned_t value) {
+        return Number(static_cast<double>(value), true);
+    }
+    bool number_float(Json::number_float_t value, const Json::string_t&) {
+        return Number(value, false);
+    }
+    bool string(Json::string_t& value) {
+        JsonField* field = Target();
+        if (field != nullptr) {
+            field->kind = JsonField::Kind::String;
+            field->text = std::move(value);
+        }
+        return true;
+    }
+    bool binary(Json::binary_t&) { return Scalar(JsonField::Kind::Other); }
+
+    bool start_object(std::size_t) {
+        if (!Deeper()) return false;
+        Frame frame{Role::Other, true, {}, {}};
+        if (stack_.empty()) {
+            frame.role = Role::Root;
+            out_->rootIsObject = true;
+        } else if (stack_.back().role == Role::Entries) {
+            frame.role = Role::Entry;
+            StartItem(true, true);
+        } else if (InRootMember("entries")) {
+            out_->entries = ImportDocument::Entries::Other;
+        }
+        stack_.push_back(std::move(frame));
+        return true;
+    }
+    bool key(Json::string_t& name) {
+        Frame& frame = stack_.back();
+        if (!frame.names.insert(name).second) {
+            // At the opening quote of the name: the parser has read its end.
+            return Fail(OpeningQuote(document_, Offset() > 0 ? Offset() - 1 : 0), "the member \"" + Shown(name) + "\" appears twice in one object");
+        }
+        frame.key = std::move(name);
+        return true;
+    }
+    bool end_object() {
+        stack_.pop_back();
+        if (!stack_.empty() && stack_.back().role == Role::Entries) itemEnd_ = Offset();
+        return true;
+    }
+    bool start_array(std::size_t) {
+        if (!Deeper()) return false;
+        Frame frame{Role::Other, false, {}, {}};
+        if (!stack_.empty() && stack_.back().role == Role::Entries) {
+            StartItem(false, true);
+        } else if (InRootMember("entries")) {
+            frame.role = Role::Entries;
+            out_->entries = ImportDocument::Entries::List;
+            itemEnd_ = Offset();
+        }
+        stack_.push_back(std::move(frame));
+        return true;
+    }
+    bool end_array() {
+        stack_.pop_back();
+        if (!stack_.empty() && stack_.back().role == Role::Entries) itemEnd_ = Offset();
+        return true;
+    }
+    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& ex) {
+        // "[json.exception.parse_error.101] parse error at line 1, column 2: what".
+        std::string what = ex.what();
+        const std::size_t column = what.find("column ");
+        const std::size_t colon = what.find(": ", column == std::string::npos ? 0 : column);
+        if (colon != std::string::npos) what = what.substr(colon + 2);
+        return Fail(position > 0 ? position - 1 : 0, what);
     }
 
 private:
-    bool Fail(const char* message) {
+    enum class Role { Root, Entries, Entry, Other };
+    struct Frame {
+        Role role;
+        bool isObject;
+        std::set<std::string> names;
+        std::string key;
+    };
+
+    std::size_t Offset() const { return static_cast<std::size_t>(reached_ - document_.data()); }
+
+    static std::string Shown(const std::string& name) {
+        return name.size() <= 40 ? name : name.substr(0, 40) + "...";
+    }
+
+    bool Fail(std::size_t offset, const std::string& what) {
         if (error_.empty()) {
-            error_ = message;
-            errorPos_ = pos_;
+            std::size_t line = 0;
+            std::size_t column = 0;
+            LineAndColumn(document_, offset, &line, &column);
+            error_ = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+                     what;
         }
         return false;
     }
 
-    bool AtEnd() const { return pos_ >= text_.size(); }
-    char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
-
-    void SkipSpace() {
-        while (!AtEnd() && (Peek() == ' ' || Peek() == '\t' || Peek() == '\n' || Peek() == '\r'))
-            ++pos_;
+    bool Deeper() {
+        if (stack_.size() <= static_cast<std::size_t>(kMaxJsonDepth)) return true;
+        return Fail(Offset() > 0 ? Offset() - 1 : 0,
+                    "nested too deeply (more than " + std::to_string(kMaxJsonDepth) + " levels)");
     }
 
-    bool Literal(std::string_view word, JsonValue::Kind kind, JsonValue* value) {
-        if (text_.substr(pos_, word.size()) != word) return Fail("not a JSON value");
-        pos_ += word.size();
-        value->kind = kind;
+    bool InRootMember(const char* name) const {
+        return stack_.size() == 1 && stack_.back().role == Role::Root && stack_.back().key == name;
+    }
+
+    // An item of the list begins: an object or array at its bracket, read
+    // just now; a plain value after the end of the item before it, past the
+    // comma (the parser has read such a value whole, and a number one
+    // character more).
+    void StartItem(bool isObject, bool container) {
+        ImportItem item;
+        item.isObject = isObject;
+        std::size_t offset = Offset() > 0 ? Offset() - 1 : 0;
+        if (!container) {
+            offset = itemEnd_;
+            while (offset < document_.size() &&
+                   std::string_view(" \t\r\n,").find(document_[offset]) != std::string_view::npos)
+                ++offset;
+            itemEnd_ = Offset();
+        }
+        LineAndColumn(document_, offset, &item.line, &item.column);
+        out_->items.push_back(std::move(item));
+    }
+
+    // The field a value in the current place fills, if the import needs it.
+    JsonField* Target() {
+        if (stack_.empty()) return nullptr;
+        Frame& frame = stack_.back();
+        switch (frame.role) {
+        case Role::Root:
+            if (frame.key == "format") return &out_->format;
+            if (frame.key == "version") return &out_->version;
+            if (frame.key == "entries") out_->entries = ImportDocument::Entries::Other;
+            return nullptr;
+        case Role::Entry: {
+            ImportItem& item = out_->items.back();
+            if (frame.key == "subject") return &item.subject;
+            if (frame.key == "text") return &item.text;
+            if (frame.key == "date") return &item.date;
+            return nullptr;
+        }
+        case Role::Entries:
+            StartItem(false, false);
+            return nullptr;
+        case Role::Other:
+            break;
+        }
+        return nullptr;
+    }
+
+    bool Scalar(JsonField::Kind kind) {
+        if (JsonField* field = Target()) field->kind = kind;
         return true;
     }
 
-    bool Value(JsonValue* value, int depth) {
-        if (depth > kMaxDepth) return Fail("nested too deeply");
-        switch (Peek()) {
-        case '{':
-            return Object(value, depth);
-        case '[':
-            return Array(value, depth);
-        case '"':
-            value->kind = JsonValue::Kind::String;
-            return String(&value->text);
-        case 't':
-            return Literal("true", JsonValue::Kind::True, value);
-        case 'f':
-            return Literal("false", JsonValue::Kind::False, value);
-        case 'n':
-            return Literal("null", JsonValue::Kind::Null, value);
-        default:
-            return Number(value);
-        }
-    }
-
-    bool Object(JsonValue* value, int depth) {
-        value->kind = JsonValue::Kind::Object;
-        ++pos_;
-        SkipSpace();
-        if (Peek() == '}') {
-            ++pos_;
-            return true;
-        }
-        for (;;) {
-            SkipSpace();
-            if (Peek() != '"') return Fail("a member name in quotes expected");
-            std::string name;
-            if (!String(&name)) return false;
-            SkipSpace();
-            if (Peek() != ':') return Fail("':' expected");
-            ++pos_;
-            SkipSpace();
-            value->members.emplace_back(std::move(name), JsonValue());
-            if (!Value(&value->members.back().second, depth + 1)) return false;
-            SkipSpace();
-            if (Peek() == ',') {
-                ++pos_;
-                continue;
-            }
-            if (Peek() == '}') {
-                ++pos_;
-                return true;
-            }
-            return Fail("',' or '}' expected");
-        }
-    }
-
-    bool Array(JsonValue* value, int depth) {
-        value->kind = JsonValue::Kind::Array;
-        ++pos_;
-        SkipSpace();
-        if (Peek() == ']') {
-            ++pos_;
-            return true;
-        }
-        for (;;) {
-            SkipSpace();
-            value->items.emplace_back();
-            if (!Value(&value->items.back(), depth + 1)) return false;
-            SkipSpace();
-            if (Peek() == ',') {
-                ++pos_;
-                continue;
-            }
-            if (Peek() == ']') {
-                ++pos_;
-                return true;
-            }
-            return Fail("',' or ']' expected");
-        }
-    }
-
-    bool Digits() {
-        const std::size_t start = pos_;
-        while (Peek() >= '0' && Peek() <= '9') ++pos_;
-        return pos_ > start;
-    }
-
-    bool Number(JsonValue* value) {
-        const std::size_t start = pos_;
-        if (Peek() == '-') ++pos_;
-        if (Peek() == '0')
-            ++pos_;
-        else if (!Digits())
-            return Fail("not a JSON value");
-        if (Peek() == '.') {
-            ++pos_;
-            if (!Digits()) return Fail("digits expected after '.'");
-        }
-        if (Peek() == 'e' || Peek() == 'E') {
-            ++pos_;
-            if (Peek() == '+' || Peek() == '-') ++pos_;
-            if (!Digits()) return Fail("digits expected in the exponent");
-        }
-        value->kind = JsonValue::Kind::Number;
-        value->text = std::string(text_.substr(start, pos_ - start));
-        return true;
-    }
-
-    bool Hex4(char32_t* unit) {
-        if (pos_ + 4 > text_.size()) return Fail("four hex digits expected after \\u");
-        *unit = 0;
-        for (int i = 0; i < 4; ++i) {
-            const char c = text_[pos_++];
-            int digit;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            else
-                return Fail("four hex digits expected after \\u");
-            *unit = *unit * 16 + static_cast<char32_t>(digit);
+    bool Number(double value, bool integer) {
+        if (JsonField* field = Target()) {
+            field->kind = JsonField::Kind::Number;
+            field->number = value;
+            field->integer = integer;
         }
         return true;
     }
 
-    bool String(std::string* out) {
-        ++pos_;  // the opening quote
-        for (;;) {
-            if (AtEnd()) return Fail("the text ends inside a string");
-            const char c = text_[pos_];
-            if (c == '"') {
-                ++pos_;
-                return true;
-            }
-            if (static_cast<unsigned char>(c) < 0x20)
-                return Fail("a control character inside a string (write it as \\n, \\t, ...)");
-            if (c != '\\') {
-                out->push_back(c);
-                ++pos_;
-                continue;
-            }
-            ++pos_;
-            const char escape = Peek();
-            ++pos_;
-            switch (escape) {
-            case '"':
-                out->push_back('"');
-                break;
-            case '\\':
-                out->push_back('\\');
-                break;
-            case '/':
-                out->push_back('/');
-                break;
-            case 'b':
-                out->push_back('\b');
-                break;
-            case 'f':
-                out->push_back('\f');
-                break;
-            case 'n':
-                out->push_back('\n');
-                break;
-            case 'r':
-                out->push_back('\r');
-                break;
-            case 't':
-                out->push_back('\t');
-                break;
-            case 'u': {
-                char32_t unit = 0;
-                if (!Hex4(&unit)) return false;
-                if (unit >= 0xD800 && unit <= 0xDBFF) {
-                    char32_t low = 0;
-                    if (text_.substr(pos_, 2) != "\\u")
-                        return Fail("a lone surrogate (\\uD800 to \\uDFFF)");
-                    pos_ += 2;
-                    if (!Hex4(&low)) return false;
-                    if (low < 0xDC00 || low > 0xDFFF)
-                        return Fail("a lone surrogate (\\uD800 to \\uDFFF)");
-                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-                } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-                    return Fail("a lone surrogate (\\uD800 to \\uDFFF)");
-                }
-                AppendUtf8(unit, out);
-                break;
-            }
-            default:
-                --pos_;
-                return Fail("an unknown escape after a backslash");
-            }
-        }
-    }
-
-    std::string_view text_;
-    std::size_t pos_ = 0;
+    std::string_view document_;
+    const char* reached_;
+    ImportDocument* out_;
+    std::vector<Frame> stack_;
+    std::size_t itemEnd_ = 0;  // where the last item of the entries list ended
     std::string error_;
-    std::size_t errorPos_ = 0;
 };
 
 }  // namespace
 
-const JsonValue* JsonValue::Member(std::string_view name) const {
-    const JsonValue* found = nullptr;
-    for (const auto& member : members)
-        if (member.first == name) found = &member.second;
-    return found;
+void LineAndColumn(std::string_view document, std::size_t offset, std::size_t* line,
+                   std::size_t* column) {
+    if (offset > document.size()) offset = document.size();
+    *line = 1;
+    *column = 1;
+    // A byte-order mark is no character of the first line.
+    const std::size_t start = document.substr(0, 3) == "\xEF\xBB\xBF" && offset >= 3 ? 3 : 0;
+    for (std::size_t i = start; i < offset; ++i) {
+        if (document[i] == '\n') {
+            ++*line;
+            *column = 1;
+        } else if ((static_cast<unsigned char>(document[i]) & 0xC0) != 0x80) {
+            ++*column;
+        }
+    }
 }
 
-bool ParseJson(std::string_view document, JsonValue* root, std::string* error) {
-    if (document.substr(0, 3) == "\xEF\xBB\xBF") document.remove_prefix(3);
-    // Text that is not UTF-8 does not come back unchanged from UTF-16.
-    if (Utf8FromUtf16(Utf16FromUtf8(document)) != document) {
-        *error = "the file is not UTF-8 text";
+bool ReadImportDocument(std::string_view document, ImportDocument* out, std::string* error) {
+    *out = ImportDocument();
+    const std::size_t bad = FirstBadUtf8(document);
+    if (bad != std::string_view::npos) {
+        std::size_t line = 0;
+        std::size_t column = 0;
+        LineAndColumn(document, bad, &line, &column);
+        *error = "line " + std::to_string(line) + ", column " + std::to_string(column) +
+                 ": the file is not UTF-8 text";
         return false;
     }
-    Reader reader(document);
-    *root = JsonValue();
-    if (reader.Document(root)) return true;
-    *error = reader.Error();
+    Handler handler(document, out);
+    const char* begin = document.data();
+    const char* end = begin + document.size();
+    const bool read = Json::sax_parse(CountingIterator(begin, handler.Reached()),
+                                      CountingIterator(end, handler.Reached()), &handler);
+    if (read) return true;
+    *error = handler.Error().empty() ? "not a JSON document" : handler.Error();
     return false;
 }

@@ -1,5 +1,5 @@
 // The system interface of larkmoor-tool on POSIX systems (Linux): see
-// platform.h. Also the POSIX form of the atomic file replacement.
+// platform.h.
 #include "tool/platform.h"
 
 #include <dirent.h>
@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -25,37 +26,51 @@ bool WriteAll(int descriptor, std::string_view text) {
     return true;
 }
 
+std::string FolderPart(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // Flushes a folder's entry list to the disk, so that a rename in it lasts.
 void SyncFolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const int descriptor = ::open(FolderPart(path).c_str(), O_RDONLY | O_DIRECTORY);
     if (descriptor < 0) return;
     ::fsync(descriptor);
     ::close(descriptor);
 }
 
-}  // namespace
+void Describe(const struct stat& status, platform::FileInfo* info) {
+    info->size = static_cast<std::uint64_t>(status.st_size);
+    info->mode = status.st_mode & 07777;
+    info->readOnly = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    info->device = static_cast<std::uint64_t>(status.st_dev);
+    info->index = static_cast<std::uint64_t>(status.st_ino);
+    if (S_ISREG(status.st_mode))
+        info->kind = platform::FileKind::Regular;
+    else if (S_ISDIR(status.st_mode))
+        info->kind = platform::FileKind::Directory;
+    else if (S_ISLNK(status.st_mode))
+        info->kind = platform::FileKind::Link;
+    else
+        info->kind = platform::FileKind::Other;
+    info->what = S_ISFIFO(status.st_mode)                            ? "a FIFO"
+                 : S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) ? "a device"
+                 : S_ISSOCK(status.st_mode)                          ? "a socket"
+                                                                     : "not a regular file";
+}
 
-bool ReplaceFileContents(const char* path, FileWriter write, void* context) {
-    // A file that nobody may write (no write permission bits) stays as it is,
-    // as a read-only file does on Windows; root would otherwise replace it.
-    struct stat old;
-    if (::stat(path, &old) == 0 && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-    const std::string newPath = std::string(path) + ".new";
-    std::FILE* file = std::fopen(newPath.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool ok = write(file, context);
-    ok = std::fflush(file) == 0 && ok;
-    ok = ::fsync(::fileno(file)) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
-    if (ok && ::rename(newPath.c_str(), path) == 0) {
-        SyncFolderOf(path);
+bool InspectWith(int (*look)(const char*, struct stat*), const std::string& path,
+                 platform::FileInfo* info) {
+    *info = platform::FileInfo();
+    struct stat status;
+    if (look(path.c_str(), &status) == 0) {
+        Describe(status, info);
         return true;
     }
-    ::unlink(newPath.c_str());
-    return false;
+    return errno == ENOENT;
 }
+
+}  // namespace
 
 namespace platform {
 
@@ -65,7 +80,17 @@ std::vector<std::string> Arguments(int argc, char** argv) {
     return arguments;
 }
 
-void PrepareStandardStreams() {}
+void PrepareStandardStreams() {
+    for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+        if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free descriptor is this one.
+        const int opened = ::open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != descriptor) {
+            ::dup2(opened, descriptor);
+            ::close(opened);
+        }
+    }
+}
 
 bool WriteOut(std::string_view text) {
     return WriteAll(STDOUT_FILENO, text);
@@ -81,6 +106,25 @@ std::string DefaultDataFolder() {
 
 int SystemCodePage() {
     return 0;
+}
+
+std::u16string DecodeSystemText(std::string_view bytes) {
+    return std::u16string(bytes.begin(), bytes.end());
+}
+
+bool EncodeSystemCharacter(char32_t character, std::string* bytes, const void*) {
+    if (character >= 0x80) return false;
+    bytes->push_back(static_cast<char>(character));
+    return true;
+}
+
+std::string CutSystemText(const std::string& bytes, std::size_t size) {
+    return bytes.substr(0, size == 0 ? 0 : size - 1);
+}
+
+void LowerSystemCase(std::u16string* text) {
+    for (char16_t& c : *text)
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
 }
 
 bool ProgramRunning() {
@@ -108,39 +152,103 @@ bool ReadHiddenLine(const char* prompt, std::string* line) {
     return terminal && got >= 0;
 }
 
+bool Inspect(const std::string& path, FileInfo* info) {
+    return InspectWith(::lstat, path, info);
+}
+
+bool InspectTarget(const std::string& path, FileInfo* info) {
+    return InspectWith(::stat, path, info);
+}
+
+bool SameFile(const FileInfo& a, const FileInfo& b) {
+    return a.kind != FileKind::Missing && b.kind != FileKind::Missing && a.device == b.device &&
+           a.index == b.index;
+}
+
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }
 
-bool IsFile(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+std::FILE* CreateNewFile(const std::string& path) {
+    const int descriptor =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor < 0) return nullptr;
+    std::FILE* file = ::fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(descriptor);
+        ::unlink(path.c_str());
+        errno = error;
+    }
+    return file;
 }
 
-bool IsDirectory(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+bool SyncFile(std::FILE* file) {
+    return ::fsync(::fileno(file)) == 0;
+}
+
+bool SetMode(const std::string& path, unsigned mode) {
+    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0;
+}
+
+unsigned NewFileMode() {
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return 0666u & ~static_cast<unsigned>(mask);
 }
 
 bool MakeDirectory(const std::string& path) {
-    return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && IsDirectory(path));
+    if (::mkdir(path.c_str(), 0777) == 0) return true;
+    if (errno != EEXIST) return false;
+    struct stat status;
+    if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return true;
+    errno = ENOTDIR;
+    return false;
+}
+
+bool MakeNewDirectory(const std::string& path, unsigned mode) {
+    if (::mkdir(path.c_str(), static_cast<mode_t>(mode)) != 0) return false;
+    // mkdir leaves out what the umask takes away; the mode asked for is meant.
+    ::chmod(path.c_str(), static_cast<mode_t>(mode));
+    return true;
 }
 
 bool Rename(const std::string& from, const std::string& to) {
-    // rename() would replace an empty folder or a file: refuse any target.
-    struct stat info;
-    if (::lstat(to.c_str(), &info) == 0) return false;
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    // rename() would replace a file or an empty folder: the target must be free.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        SyncFolderOf(to);
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system that cannot refuse by itself.
+    struct stat status;
+    if (::lstat(to.c_str(), &status) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    SyncFolderOf(to);
+    return true;
+}
+
+bool MoveOver(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    SyncFolderOf(to);
+    return true;
 }
 
 bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
+bool RemoveFolder(const std::string& path) {
+    return ::rmdir(path.c_str()) == 0;
+}
+
 bool RemoveTree(const std::string& path) {
-    struct stat info;
-    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
-    if (!S_ISDIR(info.st_mode)) return ::unlink(path.c_str()) == 0;
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0) return errno == ENOENT;
+    if (!S_ISDIR(status.st_mode)) return ::unlink(path.c_str()) == 0;
     bool ok = true;
     for (const std::string& name : ListFolder(path)) ok = RemoveTree(path + "/" + name) && ok;
     return ::rmdir(path.c_str()) == 0 && ok;
@@ -158,8 +266,20 @@ std::vector<std::string> ListFolder(const std::string& path) {
     return names;
 }
 
-bool ReplaceWholeFile(const std::string& path, FileWriter write, void* context) {
-    return ReplaceFileContents(path.c_str(), write, context);
+bool CutFile(const std::string& path, std::uint64_t size) {
+    return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
+}
+
+std::string ErrorText() {
+    return ErrnoText(errno);
+}
+
+std::string ErrnoText(int error) {
+    return std::strerror(error);
+}
+
+std::string SystemErrorText(int code) {
+    return std::strerror(code);
 }
 
 void LocalTime(int fields[6]) {
@@ -176,6 +296,18 @@ void LocalTime(int fields[6]) {
 
 void SleepMilliseconds(int milliseconds) {
     ::usleep(static_cast<useconds_t>(milliseconds) * 1000);
+}
+
+unsigned long ProcessId() {
+    return static_cast<unsigned long>(::getpid());
+}
+
+char Separator() {
+    return '/';
+}
+
+bool CaseBlindNames() {
+    return false;
 }
 
 }  // namespace platform

@@ -2,10 +2,12 @@
 // checked as the program reads them.
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <string>
 
+#include "journal/entry_rules.h"
 #include "prompts/prompt_file.h"
 #include "settings/settings_file.h"
 #include "shell/paths.h"
@@ -79,15 +81,15 @@ void CheckRows(sqlite3* db, Findings* findings, std::size_t* rows) {
         }
         const std::string problems[] = {
             CheckValue(row, 2, "date", kTextSize - 1, false),
-            CheckValue(row, 3, "subject", kTextSize - 1, false),
-            CheckValue(row, 4, "text", kEntrySize - 1, true),
+            CheckValue(row, 3, "subject", kLongestSubject, false),
+            CheckValue(row, 4, "text", kLongestEntry, true),
         };
         for (const std::string& problem : problems)
             if (!problem.empty()) findings->rows.push_back(prefix + problem);
         if (sqlite3_column_type(row, 3) == SQLITE_TEXT ||
             sqlite3_column_type(row, 3) == SQLITE_BLOB) {
             const long long length = sqlite3_column_int64(row, 5);
-            if (length < 3)
+            if (length < static_cast<long long>(kShortestSubject))
                 findings->rows.push_back(prefix + "the subject has " + std::to_string(length) +
                                          " characters; the program saves 3 to 779");
         }
@@ -101,14 +103,23 @@ void CheckRows(sqlite3* db, Findings* findings, std::size_t* rows) {
 
 void CheckJournal(const std::string& path, Findings* findings) {
     const std::string name = kDatabaseFileName + 1;
-    if (!platform::IsFile(path)) {
+    platform::FileInfo info;
+    if (!platform::InspectTarget(path, &info)) {
+        findings->serious.push_back(name + ": cannot be looked at: " + platform::ErrorText());
+        return;
+    }
+    if (info.kind == platform::FileKind::Missing) {
         findings->serious.push_back(name + ": there is no journal database");
+        return;
+    }
+    if (info.kind != platform::FileKind::Regular) {
+        findings->serious.push_back(name + ": is not a regular file");
         return;
     }
     Database journal(path, SQLITE_OPEN_READONLY);
     sqlite3* db = journal.Handle();
     if (!journal.Opened()) {
-        findings->serious.push_back(name + ": cannot be opened: " + journal.Message());
+        findings->serious.push_back(name + ": cannot be opened: " + journal.Why());
         return;
     }
     {
@@ -126,8 +137,7 @@ void CheckJournal(const std::string& path, Findings* findings) {
                                         std::to_string(problems - kShownIntegrityProblems) +
                                         " more problems");
         if (step != SQLITE_DONE)
-            findings->serious.push_back(name +
-                                        ": the integrity check cannot run: " + sqlite3_errmsg(db));
+            findings->serious.push_back(name + ": the integrity check cannot run: " + journal.Why());
     }
     if (findings->serious.empty()) {
         if (!HoldsJournalTable(db))
@@ -140,80 +150,42 @@ void CheckJournal(const std::string& path, Findings* findings) {
     }
 }
 
-bool IsNumberLine(const std::string& line) {
-    std::size_t i = line.size() > 1 && line[0] == '-' ? 1 : 0;
-    if (i == line.size() || line.size() - i > 10) return false;
-    for (std::size_t k = i; k < line.size(); ++k)
-        if (line[k] < '0' || line[k] > '9') return false;
-    const long long value = std::stoll(line);
-    return value >= INT_MIN && value <= INT_MAX;
-}
-
 void CheckSettings(const std::string& path, Findings* findings) {
-    const std::string name = kSettingsFileName + 1;
-    std::string bytes;
-    if (!platform::IsFile(path)) return;  // the program makes one at its start
+    platform::FileInfo info;
+    // The program makes a settings file at its first start.
+    if (platform::InspectTarget(path, &info) && info.kind == platform::FileKind::Missing) return;
     findings->checked.push_back("the settings file");
-    if (!ReadWholeFile(path, &bytes)) {
-        findings->serious.push_back(name + ": cannot be read");
-        return;
-    }
-    // Lines end in a line feed; a file saved by an editor with CR LF line
-    // ends reads the same in the program.
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(bytes.substr(start, end - start));
-    if (start < bytes.size()) lines.push_back(bytes.substr(start));
-    const bool crLf = !lines.empty() && !lines[0].empty() && lines[0].back() == '\r';
-    if (crLf)
-        for (std::string& line : lines)
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-    for (std::size_t i = 0; i < 7 && i < lines.size(); ++i)
-        if (!IsNumberLine(lines[i]))
-            findings->serious.push_back(name + ": line " + std::to_string(i + 1) +
-                                        " is not a number");
-    if (lines.size() < 8) {
-        findings->serious.push_back(name + ": the file ends after line " +
-                                    std::to_string(lines.size()) +
-                                    " of eight; the program then uses the initial password");
-        return;
-    }
-    if (lines.size() > 8)
-        findings->serious.push_back(name + ": " + std::to_string(lines.size()) +
-                                    " lines; the program reads eight");
-    const std::string& password = lines[7];
-    if (password.empty()) {
-        findings->serious.push_back(name +
-                                    ": the password line is empty; the program then uses "
-                                    "the initial password");
-        return;
-    }
-    if (password.size() > kTextSize - 1) {
-        findings->serious.push_back(name + ": the password line is longer than 779 bytes");
-        return;
-    }
-    std::FILE* file = platform::OpenFile(path, "rb");
-    if (file == nullptr) return;
-    ReadSettingsFrom(file);
-    std::fclose(file);
-    if (password != StoredPassword)
-        findings->serious.push_back(name + ": the password line does not read back as written");
+    const std::string finding = CheckSettingsFile(path);
+    if (!finding.empty()) findings->serious.push_back(finding);
 }
 
 void CheckPrompts(const std::string& path, Findings* findings) {
     const std::string name = kPromptsFileName + 1;
-    std::string bytes;
-    if (!platform::IsFile(path)) return;  // the program copies the default one
+    platform::FileInfo info;
+    // The program copies the default prompts when there is no file.
+    if (platform::InspectTarget(path, &info) && info.kind == platform::FileKind::Missing) return;
     findings->checked.push_back("the prompts file");
-    if (!ReadWholeFile(path, &bytes)) {
-        findings->serious.push_back(name + ": cannot be read");
+    std::FILE* file = info.kind == platform::FileKind::Regular ? platform::OpenFile(path, "rb")
+                                                               : nullptr;
+    if (file == nullptr) {
+        findings->serious.push_back(name + ": cannot be read: " +
+                                    (info.kind == platform::FileKind::Regular
+                                         ? platform::ErrorText()
+                                         : std::string("it is not a regular file")));
         return;
     }
+    // The prompts as the program reads them: in pieces of at most 779
+    // characters, each piece a prompt of its own.
+    char piece[kTextSize];
     std::size_t number = 1;
     std::size_t length = 0;
     bool zero = false;
-    auto endLine = [&] {
+    for (std::size_t got; (got = ReadPromptPiece(file, piece)) > 0;) {
+        const bool ended = piece[got - 1] == '\n';
+        const std::size_t characters = ended ? got - 1 : got;
+        zero = zero || std::memchr(piece, '\0', characters) != nullptr;
+        length += characters;
+        if (!ended && got == static_cast<std::size_t>(kPromptReadSize)) continue;
         if (length > static_cast<std::size_t>(kPromptReadSize))
             findings->rows.push_back(
                 name + ": line " + std::to_string(number) + " has " +
@@ -225,19 +197,10 @@ void CheckPrompts(const std::string& path, Findings* findings) {
         ++number;
         length = 0;
         zero = false;
-    };
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == kEndOfFileMark) break;
-        if (bytes[i] == '\n' ||
-            (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) {
-            if (bytes[i] == '\r') ++i;
-            endLine();
-        } else {
-            zero = zero || bytes[i] == '\0';
-            ++length;
-        }
     }
-    if (length > 0) endLine();
+    if (std::ferror(file) != 0)
+        findings->serious.push_back(name + ": cannot be read: " + platform::ErrorText());
+    std::fclose(file);
 }
 
 }  // namespace
@@ -264,6 +227,32 @@ bool HoldsJournalTable(sqlite3* db) {
             return false;
     }
     return count == 4;
+}
+
+std::string CheckSettingsFile(const std::string& path) {
+    const std::string name = kSettingsFileName + 1;
+    platform::FileInfo info;
+    const SettingsLoad load = LoadSettingsFile(path, &info);
+    const std::string fallback = "; the program then uses the initial password and asks for it";
+    switch (load.reading.damage) {
+    case SettingsDamage::None:
+        return std::string();
+    case SettingsDamage::EndsEarly:
+        return name + ": the file ends after line " + std::to_string(load.reading.line) +
+               " of eight" + fallback;
+    case SettingsDamage::NotANumber:
+        return name + ": line " + std::to_string(load.reading.line) + " is not a number" +
+               fallback;
+    case SettingsDamage::NoPassword:
+        return name + ": the password line is missing or empty" + fallback;
+    case SettingsDamage::Unreadable:
+        return name + ": cannot be read (" +
+               (info.kind == platform::FileKind::Directory ? std::string("it is a folder")
+                : info.kind == platform::FileKind::Other  ? std::string("it is not a regular file")
+                                                          : platform::ErrnoText(load.error)) +
+               ")" + fallback;
+    }
+    return std::string();
 }
 
 Findings VerifyFolder(const std::string& folder) {

@@ -14,11 +14,12 @@
 // for each size, and journal-10000-half.3db; the driver writes the large
 // prompts files and the long log there itself. Sections: browse save compact
 // prompts log startup (all when none is named). Options: runs, runs100k,
-// startupruns.
+// runslong, startupruns.
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,6 +50,10 @@ std::string BaselineFolder;  // this driver and the baseline programs
 std::string DataFolder;      // the generated journals
 int Runs = 5;
 int Runs100k = 3;
+// The prompts editor with a large file: one open takes seconds, and in one of
+// two ways (about 6 s or about 9 s for the 10 MB line), in the program and in
+// the bare dialog alike, so its verdict needs more rounds than the others.
+int RunsLong = 7;
 int StartupRuns = 9;
 
 double Now() {
@@ -376,9 +381,53 @@ void WriteLargeInputs() {
     WriteFileBytes(JournalFile(kLongLogFile), log);
 }
 
+// The DLLs loaded in a process, by name in lower case.
+std::set<std::string> LoadedLibraries(HANDLE process) {
+    std::set<std::string> names;
+    HMODULE modules[1024];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &bytes)) return names;
+    const DWORD count = std::min<DWORD>(bytes / sizeof(HMODULE), 1024);
+    for (DWORD i = 0; i < count; ++i) {
+        char name[MAX_PATH] = {};
+        if (GetModuleBaseNameA(process, modules[i], name, sizeof name) == 0) continue;
+        std::string lower = name;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".exe") != 0)
+            names.insert(lower);
+    }
+    return names;
+}
+
+// The libraries loaded in the program and in the start-up floor once their
+// windows showed text, taken at their first counted start.
+std::set<std::string> ProgramLibraries;
+std::set<std::string> FloorLibraries;
+
+// The floor must load exactly the program's libraries: fewer would leave out
+// work the program cannot skip, more would add work it does not do.
+void CheckFloorLibraries() {
+    if (ProgramLibraries.empty() || FloorLibraries.empty()) {
+        Check("startup-floor-libraries", false, "the loaded libraries could not be read");
+        return;
+    }
+    std::string missing;
+    std::string extra;
+    for (const std::string& name : ProgramLibraries)
+        if (FloorLibraries.count(name) == 0) missing += " " + name;
+    for (const std::string& name : FloorLibraries)
+        if (ProgramLibraries.count(name) == 0) extra += " " + name;
+    Check("startup-floor-libraries", missing.empty() && extra.empty(),
+          std::to_string(FloorLibraries.size()) + " DLLs loaded by the floor, " +
+              std::to_string(ProgramLibraries.size()) + " by the program" +
+              (missing.empty() ? "" : "; not by the floor:" + missing) +
+              (extra.empty() ? "" : "; not by the program:" + extra));
+}
+
 // One start of the program with the given prompts file, or of a start-up
 // baseline, timed from process creation to the main window showing its
-// text. Checks once that the program's prompt list holds the file's prompts.
+// text. Checks once that the program's prompt list holds the file's prompts,
+// and notes the libraries of the program and of the floor.
 void TimeStart(const std::string& key, const std::string& exe, const char* className,
                const std::string& prompts, bool record) {
     const bool larkmoor = !prompts.empty();
@@ -400,6 +449,9 @@ void TimeStart(const std::string& key, const std::string& exe, const char* class
         const std::size_t wanted = PromptsIn(prompts);
         Check(key, count == static_cast<LRESULT>(wanted),
               std::to_string(count) + " prompts listed, " + std::to_string(wanted) + " in the file");
+        if (key == "startup.larkmoor") ProgramLibraries = LoadedLibraries(process.Handle());
+    } else if (key == "startup.floor") {
+        FloorLibraries = LoadedLibraries(process.Handle());
     } else if (key == "startup.window") {
         ReportPeakMemory(process, "memory.window");
     }
@@ -432,13 +484,14 @@ void RunStartup() {
     };
     const std::function<void(bool)> starts[] = {
         start("startup.larkmoor", LarkmoorExe(), "larkmoorclass", DefaultPromptsFile()),
+        start("startup.floor", BaselineExe("larkmoor_bench_floor.exe"), kBaselineFloorClass, ""),
         start("startup.window", BaselineExe("larkmoor_bench_window.exe"), kBaselineWindowClass, ""),
         start("startup.window6", BaselineExe("larkmoor_bench_window_v6.exe"), kBaselineWindowClass,
               "")};
     const std::function<void(bool)> large[] = {
         start("startup.100000.larkmoor", LarkmoorExe(), "larkmoorclass", many), fillList};
     // Two uncounted rounds fill the file caches. Each round runs every one
-    // once, side by side under the same load: the three start-ups, each round
+    // once, side by side under the same load: the four start-ups, each round
     // led by another, then the two large runs, so that each start-up follows a
     // large process (the slowest to clean up after) equally often.
     constexpr int kStarts = sizeof starts / sizeof starts[0];
@@ -447,6 +500,7 @@ void RunStartup() {
         for (int i = 0; i < kStarts; ++i) starts[(i + run + 2) % kStarts](run >= 0);
         for (int i = 0; i < kLarge; ++i) large[(i + run + 2) % kLarge](run >= 0);
     }
+    CheckFloorLibraries();
     CopyFileA(DefaultPromptsFile().c_str(), e2e::PromptsFile().c_str(), FALSE);
 }
 
@@ -525,39 +579,39 @@ void CheckListOrder(Process& larkmoor, Process& baseline, const Journal& journal
     CloseDialog(plain);
 }
 
-// Times Go in the Entries dialog, opened afresh (untimed) with the command
-// `open` for every run, so that the list is empty before the search: from
-// the click to the list answering with its lines.
-void TimeSearch(Process& process, int open, const Journal& journal, const std::string& key,
-                int runs) {
-    for (int run = 0; run < runs; ++run) {
-        HWND dialog = OpenEntries(process, open, false);
-        if (dialog == nullptr) {
-            Note(key, "the Search dialog did not open;" + DialogsOf(process.Id()));
-            return;
-        }
-        e2e::SetField(dialog, IDC_SEARCH_TEXT, journal.searchText);
-        HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
-        LRESULT count = 0;
-        const double start = Now();
-        e2e::PostClick(dialog, IDC_SEARCH_GO);
-        const bool done = Settle(kStepTimeout, [&] {
-            if (!Ask(list, LB_GETCOUNT, 0, 0, &count)) return Seen::NotYet;
-            return count > 0 ? Seen::Done : Seen::Answered;
-        });
-        const double seconds = Now() - start;
-        if (!done) {
-            Note(key, "no search result within the time limit;" + DialogsOf(process.Id()));
-            CloseDialog(dialog);
-            return;
-        }
-        Sample(key, seconds);
-        if (run == 0)
-            Check(key, count == journal.searchMatches,
-                  std::to_string(count) + " lines for \"" + journal.searchText + "\", " +
-                      std::to_string(journal.searchMatches) + " subjects match");
-        CloseDialog(dialog);
+// Times Go once in the Entries dialog, opened afresh (untimed) with the
+// command `open`, so that the list is empty before the search: from the
+// click to the list answering with its lines. With check, also checks the
+// lines' count. False, with a note, when there was no result to time.
+bool TimeSearch(Process& process, int open, const Journal& journal, const std::string& key,
+                bool check) {
+    HWND dialog = OpenEntries(process, open, false);
+    if (dialog == nullptr) {
+        Note(key, "the Search dialog did not open;" + DialogsOf(process.Id()));
+        return false;
     }
+    e2e::SetField(dialog, IDC_SEARCH_TEXT, journal.searchText);
+    HWND list = GetDlgItem(dialog, IDC_SUBJECT_LIST);
+    LRESULT count = 0;
+    const double start = Now();
+    e2e::PostClick(dialog, IDC_SEARCH_GO);
+    const bool done = Settle(kStepTimeout, [&] {
+        if (!Ask(list, LB_GETCOUNT, 0, 0, &count)) return Seen::NotYet;
+        return count > 0 ? Seen::Done : Seen::Answered;
+    });
+    const double seconds = Now() - start;
+    if (!done) {
+        Note(key, "no search result within the time limit;" + DialogsOf(process.Id()));
+        CloseDialog(dialog);
+        return false;
+    }
+    Sample(key, seconds);
+    if (check)
+        Check(key, count == journal.searchMatches,
+              std::to_string(count) + " lines for \"" + journal.searchText + "\", " +
+                  std::to_string(journal.searchMatches) + " subjects match");
+    CloseDialog(dialog);
+    return true;
 }
 
 void RunBrowseAndSearch(const Journal& journal) {
@@ -605,13 +659,18 @@ void RunBrowseAndSearch(const Journal& journal) {
         ReportPeakMemory(baseline, "memory." + size + ".listbox");
     }
 
-    if (browseWorks) {
-        TimeSearch(larkmoor, IDM_SEARCH_ENTRIES, journal, "search." + size + ".larkmoor", runs);
-    } else {
+    // Each round: the program's search, its lines put in the baseline's
+    // list, the search SELECT alone; side by side, as the browse rounds.
+    bool searchWorks = browseWorks;
+    if (!browseWorks)
         Note("search." + size + ".larkmoor", "not run: the Entries dialog lists nothing yet");
-    }
-    TimeSearch(baseline, 0, journal, "search." + size + ".fill", runs);
+    bool fillWorks = true;
     for (int run = 0; run < runs; ++run) {
+        if (searchWorks)
+            searchWorks = TimeSearch(larkmoor, IDM_SEARCH_ENTRIES, journal,
+                                     "search." + size + ".larkmoor", run == 0);
+        if (fillWorks)
+            fillWorks = TimeSearch(baseline, 0, journal, "search." + size + ".fill", run == 0);
         const double query = TimeSqlite(baseline, scratch, statement);
         if (query >= 0) Sample("search." + size + ".sqlite", query);
     }
@@ -825,20 +884,33 @@ void RunPrompts() {
         if (!StartBoth(larkmoor, bare, BaselineArguments("", "", file, ""), key + ".larkmoor"))
             continue;
         const auto shown = ShowsControl(IDC_PROMPTS_TEXT, WM_GETTEXTLENGTH, length);
-        const int runs = bytes.size() > 1000000 ? Runs100k : Runs;
-        for (int run = 0; run < runs; ++run) {
+        const int runs = bytes.size() > 1000000 ? RunsLong : Runs;
+        // Each round opens both, the program's first in every other round, so
+        // that neither always follows the other.
+        const auto timeProgram = [&](bool check) {
             HWND dialog = TimeOpen(larkmoor, IDM_EDIT_PROMPTS, key + ".larkmoor", kEditorCaption,
                                    IDC_PROMPTS_TEXT, shown);
-            if (run == 0 && dialog != nullptr) {
+            if (check && dialog != nullptr) {
                 char label[64] = {};
                 GetWindowTextA(GetDlgItem(dialog, IDC_PROMPTS_COUNT), label, sizeof label);
                 Check(key, std::to_string(count) + " prompts" == label,
                       std::to_string(length) + " characters shown, the count says \"" + label + "\"");
             }
             CloseDialog(dialog, IDCANCEL);
+        };
+        const auto timeBare = [&] {
             CloseDialog(TimeOpen(bare, kEditPrompts, key + ".bare", kEditorCaption,
                                  IDC_PROMPTS_TEXT, shown),
                         IDCANCEL);
+        };
+        for (int run = 0; run < runs; ++run) {
+            if (run % 2 == 0) {
+                timeProgram(run == 0);
+                timeBare();
+            } else {
+                timeBare();
+                timeProgram(false);
+            }
         }
         larkmoor.Close();
         if (ReadFileBytes(e2e::PromptsFile()) != bytes)
@@ -900,6 +972,7 @@ int main(int argc, char** argv) {
         const int number = std::atoi(argument.c_str() + equals + 1);
         if (name == "runs") Runs = number;
         else if (name == "runs100k") Runs100k = number;
+        else if (name == "runslong") RunsLong = number;
         else if (name == "startupruns") StartupRuns = number;
     }
     const auto wanted = [&](const char* section) {
@@ -908,7 +981,7 @@ int main(int argc, char** argv) {
 
     // Quiet start-ups: no startup screen, automatic login, logging on.
     RemoveDataFolder();
-    WriteSettingsFile(50, 40, 480, 360, 0, 1, 1);
+    WriteSettingsFile(kSavedLeft, kSavedTop, kSavedWidth, kSavedHeight, 0, 1, 1);
     if (wanted("prompts") || wanted("log") || wanted("startup")) WriteLargeInputs();
 
     if (wanted("browse")) {

@@ -1,9 +1,17 @@
 // Names shared by the benchmark driver and the baseline programs it starts.
 #pragma once
 
-// Window classes of the two baselines' main windows.
+// Window classes of the baselines' main windows.
 constexpr const char kBaselineWindowClass[] = "LarkmoorBenchWindow";
+constexpr const char kBaselineFloorClass[] = "LarkmoorBenchFloor";
 constexpr const char kBaselineListClass[] = "LarkmoorBenchList";
+
+// The main window's place and size: the program's saved in the settings file
+// the benchmark writes, the start-up baselines' own.
+constexpr int kSavedLeft = 50;
+constexpr int kSavedTop = 40;
+constexpr int kSavedWidth = 480;
+constexpr int kSavedHeight = 360;
 
 // The dialog baseline (baseline_list.cpp) takes one argument: the journal,
 // the search text, the prompts file and the log, in this order, separated

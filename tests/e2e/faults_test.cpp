@@ -153,14 +153,20 @@ TEST_P(FileCaseTest, TheProgramSaysWhatFailedAndLeavesTheFileAlone) {
 
     Larkmoor program;
     ASSERT_TRUE(program.Start());
-    // At start-up: the settings cannot be saved (the initial ones apply), the
-    // session's line cannot be written, the prompts cannot be read.
-    const char* atStart = which == Which::Log ? "Program log write error!"
-                          : !folder          ? nullptr
-                          : which == Which::Settings ? "Preferences file write error!"
-                                                     : "Program quotes read error!";
+    // At start-up: the session's line cannot be written, the prompts cannot
+    // be read. A settings file that cannot be read is no first start: the
+    // initial password is asked for, with every number 0 (logging off), and
+    // nothing is saved yet.
+    const char* atStart = which == Which::Log                     ? "Program log write error!"
+                          : !folder || which == Which::Settings ? nullptr
+                                                                 : "Program quotes read error!";
     if (atStart != nullptr) {
         ASSERT_TRUE(Answer(program, kErrorCaption, atStart));
+    }
+    if (which == Which::Settings && folder) {
+        HWND login = program.WaitDialog("Larkmoor Login");
+        ASSERT_NE(login, nullptr) << OpenDialogs(program);
+        ASSERT_TRUE(TryPassword(program, login, "granite"));
     }
     HWND window = program.WaitMainWindow();
     ASSERT_NE(window, nullptr) << OpenDialogs(program);
@@ -210,10 +216,12 @@ TEST_P(FileCaseTest, TheProgramSaysWhatFailedAndLeavesTheFileAlone) {
     if (which == Which::Log) {
         ExpectSame(after.log, before.log, "the log");
     } else if (folder) {
-        // The session's two lines (and the Preferences line), after the lines of before.
+        // The session's two lines, after the lines of before; with the
+        // settings unreadable logging is off, and only the Preferences line
+        // (logging disabled) is written.
         EXPECT_EQ(after.log.compare(0, before.log.size(), before.log), 0) << after.log;
         EXPECT_EQ(oracle::LinesOf(after.log).size(),
-                  oracle::LinesOf(before.log).size() + (which == Which::Settings ? 3 : 2));
+                  oracle::LinesOf(before.log).size() + (which == Which::Settings ? 1 : 2));
     }
     if (folder) {
         EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);

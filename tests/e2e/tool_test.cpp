@@ -61,3 +61,57 @@ TEST(ToolEndToEndTest, WindowsAndNativeToolsExportTheProgramsEntriesAlike) {
     }
     RemoveDataFolder();
 }
+
+// Under a double-byte code page (932, Japanese: Wine takes it from the
+// locale, so scripts/run-wine-tests starts this test again under
+// LC_ALL=ja_JP.UTF-8), the Windows tool converts as the program does:
+// backup, verify and export of text saved through the real program give it
+// back exactly, and search compares characters, never the bytes inside one.
+TEST(ToolEndToEndTest, JapaneseCodePageBackupVerifyExportAndSearch) {
+    if (GetACP() != 932) GTEST_SKIP() << "runs under the Japanese code page, not " << GetACP();
+    RemoveDataFolder();
+    WriteSettingsFile(50, 40, 360, 260, 0, 1, 1);
+    // Trail bytes 0x5C (a backslash) and 0x45 ('E') inside characters, and
+    // single-byte katakana.
+    const std::string subject = "表計算ソフトの予定";
+    const std::string text = "こんにちは世界\r\n能力と十分、ｱｲｳｴｵ";
+
+    Larkmoor program;
+    HWND window = StartQuiet(program);
+    ASSERT_NE(window, nullptr);
+    HWND dialog = OpenDialog(program, window, IDM_ADD_ENTRY);
+    ASSERT_NE(dialog, nullptr);
+    SetTextUtf8(GetDlgItem(dialog, IDC_SUBJECT), subject);
+    SetTextUtf8(GetDlgItem(dialog, IDC_ENTRY_TEXT), text);
+    PostClick(dialog, IDC_SAVE);
+    ASSERT_TRUE(WaitLineCount(dialog, 1));
+    CloseEntries(dialog);
+    ExitAnswering(program, window);
+
+    const std::string tool = "\"" + ProgramFolderPath() + "\\larkmoor-tool.exe\" ";
+    const std::string backups = DataFile("backups");
+    EXPECT_EQ(RunProgram(tool + "verify"), 0u);
+    EXPECT_EQ(RunProgram(tool + "backup --to \"" + backups + "\""), 0u);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((backups + "\\larkmoor-*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    FindClose(search);
+    const std::string backup = backups + "\\" + found.cFileName;
+    EXPECT_EQ(RunProgram(tool + "--data-folder \"" + backup + "\" verify"), 0u);
+    for (const std::string& folder : {DataFolderPath(), backup}) {
+        const std::string out = DataFile("ja.json");
+        DeleteFileA(out.c_str());
+        EXPECT_EQ(RunProgram(tool + "--data-folder \"" + folder + "\" export --format json --output \"" +
+                             out + "\""),
+                  0u);
+        const std::string json = ReadFileBytes(out);
+        EXPECT_NE(json.find("\"codepage\": 932"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"subject\": \"" + subject + "\", \"text\": \"こんにちは世界\\r\\n能力と十分、ｱｲｳｴｵ\""),
+                  std::string::npos)
+            << json;
+    }
+    EXPECT_EQ(RunProgram(tool + "search 世界"), 0u);
+    EXPECT_EQ(RunProgram(tool + "search ソフト"), 0u);
+    EXPECT_EQ(RunProgram(tool + "search e"), 1u) << "the byte 0x45 inside 界 is no letter e";
+    RemoveDataFolder();
+}

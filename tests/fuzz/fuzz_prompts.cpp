@@ -14,38 +14,9 @@
 
 #include "prompts/prompt_file.h"
 #include "fuzz/fuzz_check.h"
+#include "support/prompt_file_cases.h"
 
 namespace {
-
-std::vector<std::string> Reference(const std::string& bytes) {
-    // What a text-mode stream delivers: the file up to Ctrl+Z, CR LF as LF.
-    const std::string file = bytes.substr(0, bytes.find(kEndOfFileMark));
-    std::string text;
-    for (std::size_t i = 0; i < file.size(); ++i) {
-        if (file[i] == '\r' && i + 1 < file.size() && file[i + 1] == '\n') continue;
-        text += file[i];
-    }
-    const std::size_t piece = kPromptReadSize;
-    std::vector<std::string> prompts;
-    auto add = [&](const std::string& part) { prompts.push_back(part.substr(0, part.find('\0'))); };
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        const bool ended = end != std::string::npos;
-        const std::string line = text.substr(start, ended ? end - start : std::string::npos);
-        if (ended) {
-            // Full pieces, then the rest with its line feed: a line that ends
-            // exactly at a piece boundary gives an empty prompt for it.
-            const std::size_t full = line.size() / piece;
-            for (std::size_t k = 0; k < full; ++k) add(line.substr(k * piece, piece));
-            add(line.substr(full * piece));
-        } else {
-            for (std::size_t at = 0; at < line.size(); at += piece) add(line.substr(at, piece));
-        }
-        start = ended ? end + 1 : text.size();
-    }
-    return prompts;
-}
 
 struct Read {
     std::vector<std::string> prompts;
@@ -75,7 +46,13 @@ std::vector<std::string> ReadAll(const std::string& bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const std::vector<std::string> prompts = ReadAll(bytes);
-    Check(prompts == Reference(bytes), "the prompts are those of the reference reading");
+    Check(prompts == ReferencePrompts(bytes), "the prompts are those of the reference reading");
+    if (!bytes.empty()) {
+        std::FILE* file = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+        Check(file != nullptr, "the input opens as a file");
+        Check(PromptsFromPieces(file) == prompts, "the one-piece reader takes the same pieces");
+        std::fclose(file);
+    }
     Check(CountPrompts(bytes.data(), bytes.size()) == prompts.size(),
           "the editing dialog counts the prompts that are read");
 

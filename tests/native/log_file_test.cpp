@@ -136,8 +136,8 @@ TEST(LogLineSplitter, ChunkBoundariesDoNotMatter) {
     EXPECT_EQ(whole.lines.back(), "end");
 }
 
-// Counted a word at a time: at every start and length, bytes close to a line
-// feed's (0x0A) are not taken for one and no line feed is missed.
+// Counted many bytes at a time: at every start and length, bytes close to a
+// line feed's (0x0A) are not taken for one and no line feed is missed.
 TEST(CountLineFeeds, CountsEveryLineFeedAndNothingElse) {
     std::string bytes("\n\x0b\x8a\t\n\n\0\xff\x7f\x80\n", 11);
     bytes += bytes + "\x0a\x0a\x0a\x0a\x0a\x0a\x0a\x0a\x0a" + bytes;
@@ -146,6 +146,22 @@ TEST(CountLineFeeds, CountsEveryLineFeedAndNothingElse) {
             ASSERT_EQ(CountLineFeeds(bytes.data() + from, to - from),
                       static_cast<std::size_t>(std::count(&bytes[from], &bytes[0] + to, '\n')))
                 << from << " " << to;
+}
+
+// Long runs of line feeds, from several starts and to several ends: more
+// than a byte-wide counter of the sixteen-byte count holds before its lanes
+// are summed.
+TEST(CountLineFeeds, CountsLongRunsOfLineFeeds) {
+    std::string bytes(255 * 16 * 3 + 21, '\n');
+    for (std::size_t i = 7; i < bytes.size(); i += 16) bytes[i] = 'x';  // one lane in sixteen
+    for (std::size_t from : {0, 1, 15, 16, 17, 255 * 16 + 3}) {
+        for (std::size_t cut : {0, 1, 15, 16, 255 * 16}) {
+            const std::size_t to = bytes.size() - cut;
+            ASSERT_EQ(CountLineFeeds(bytes.data() + from, to - from),
+                      static_cast<std::size_t>(std::count(&bytes[from], &bytes[0] + to, '\n')))
+                << from << " " << to;
+        }
+    }
 }
 
 TEST(ReadLogLines, ReadsAFileLargerThanOneChunk) {

@@ -31,6 +31,10 @@ TEST(PromptFile, ReadsEveryCraftedFileAsTextModeWould) {
         const std::vector<std::string> prompts = ReadAll(row.bytes, &returned);
         EXPECT_EQ(prompts, row.prompts);
         EXPECT_EQ(returned, row.prompts.size());
+        std::FILE* file = StreamOf(row.bytes);
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(PromptsFromPieces(file), row.prompts);
+        std::fclose(file);
     }
 }
 
@@ -49,25 +53,58 @@ TEST(PromptFile, CountMatchesWhatTheReaderGives) {
     }
 }
 
-TEST(PromptFile, LineBufferIsClearedAndTerminated) {
+TEST(PromptFile, EachPromptComesInAZeroFilledBuffer) {
     std::FILE* file = StreamOf(std::string(900, 'q') + "\nab");
     ASSERT_NE(file, nullptr);
-    char line[kTextSize];
-    std::memset(line, 'z', sizeof line);
-    ASSERT_TRUE(ReadPromptLine(file, line, LineEnds::Raw));
-    EXPECT_EQ(std::strlen(line), 779u);
-    EXPECT_EQ(line[779], '\0');
-    ASSERT_TRUE(ReadPromptLine(file, line, LineEnds::Raw));
-    EXPECT_STREQ(line, std::string(121, 'q').c_str());
-    for (std::size_t i = 121; i < sizeof line; ++i) ASSERT_EQ(line[i], '\0') << i;
-    ASSERT_TRUE(ReadPromptLine(file, line, LineEnds::Raw));
-    EXPECT_STREQ(line, "ab");
-    EXPECT_FALSE(ReadPromptLine(file, line, LineEnds::Raw));
-    EXPECT_FALSE(ReadPromptLine(file, line, LineEnds::Raw));
+    std::vector<std::string> buffers;
+    ReadPrompts(
+        file, LineEnds::Raw,
+        [](const char* prompt, void* context) {
+            static_cast<std::vector<std::string>*>(context)->emplace_back(prompt, kTextSize);
+        },
+        &buffers);
     std::fclose(file);
+    const std::string texts[] = {std::string(779, 'q'), std::string(121, 'q'), "ab"};
+    ASSERT_EQ(buffers.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(buffers[i], texts[i] + std::string(kTextSize - texts[i].size(), '\0')) << i;
 }
 
-TEST(PromptFile, TranslatedStreamIsReadWithFgets) {
+// The stream is read in blocks: a line end, a carriage return, a Ctrl+Z, a
+// zero byte or a piece of a long line split by a block's end reads as whole.
+TEST(PromptFile, BlockEndsSplitNothing) {
+    std::string lines;
+    for (int i = 0; lines.size() < 3 * kPromptBlockSize; ++i) {
+        lines += i % 7 == 0 ? std::string(900 + i % 500, 'w') + "\r\n"
+                            : "line " + std::to_string(i) + "\n";
+    }
+    const std::string marks[] = {"\r\n", "\r",   "\rx", "\r\r\n",          "\n",
+                                 "\x1a",  "\r\x1a", "ab",  std::string(1, '\0')};
+    for (std::size_t block : {kPromptBlockSize, 2 * kPromptBlockSize}) {
+        for (std::size_t before = 0; before < 4; ++before) {
+            for (const std::string& mark : marks) {
+                std::string bytes = lines;
+                bytes.replace(block - before, mark.size(), mark);
+                SCOPED_TRACE(::testing::Message() << block << " - " << before << ": "
+                                                  << testing::PrintToString(mark));
+                EXPECT_EQ(ReadAll(bytes), ReferencePrompts(bytes));
+                // The one-piece reader takes the same pieces.
+                std::FILE* pieces = StreamOf(bytes);
+                ASSERT_NE(pieces, nullptr);
+                EXPECT_EQ(PromptsFromPieces(pieces), ReferencePrompts(bytes));
+                std::fclose(pieces);
+                // A stream whose line ends the runtime has translated.
+                if (bytes.find_first_of("\r\x1a") != std::string::npos) continue;
+                std::FILE* file = StreamOf(bytes);
+                ASSERT_NE(file, nullptr);
+                EXPECT_EQ(PromptsFrom(file, LineEnds::Translated), ReferencePrompts(bytes));
+                std::fclose(file);
+            }
+        }
+    }
+}
+
+TEST(PromptFile, TranslatedStreamKeepsWhatTheRuntimeLeft) {
     // A stream whose line ends the runtime has already translated: a CR LF
     // that gets here is two characters, as the runtime left them.
     std::FILE* file = StreamOf(std::string(779, 'a') + "\nb\r\n");

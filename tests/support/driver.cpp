@@ -573,12 +573,12 @@ std::string RunShell(const std::string& script, DWORD timeoutMs) {
 }
 
 DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs) {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    std::string command = commandLine;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    std::u16string command = Utf16FromUtf8(commandLine);
+    if (!CreateProcessW(nullptr, reinterpret_cast<WCHAR*>(&command[0]), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
         ADD_FAILURE() << "cannot start " << commandLine;
         return static_cast<DWORD>(-1);
     }

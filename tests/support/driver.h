@@ -226,7 +226,7 @@ std::string UnixPath(const std::string& windowsPath);
 // standard output and error), then a line "status N" with its exit status.
 // Fails the test when the script does not end in time.
 std::string RunShell(const std::string& script, DWORD timeoutMs = kStartMs);
-// Runs a Windows program (a command line) and waits for it; returns its exit
+// Runs a Windows program (a command line, in UTF-8) and waits for it; returns its exit
 // code, or a failure of the test and -1 when it does not start or end in time.
 DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs = kStartMs);
 // True when Linux commands can run here and mounting is allowed.

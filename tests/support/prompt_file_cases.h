@@ -24,6 +24,53 @@ inline std::vector<std::string> PromptsFrom(std::FILE* file, LineEnds lineEnds,
     return prompts;
 }
 
+// The prompts that the pieces ReadPromptPiece takes from a binary stream
+// give: each piece up to its first zero byte, without the line feed that
+// ended it.
+inline std::vector<std::string> PromptsFromPieces(std::FILE* file) {
+    std::vector<std::string> prompts;
+    char piece[kTextSize];
+    while (ReadPromptPiece(file, piece) > 0) {
+        std::string prompt(piece);
+        if (!prompt.empty() && prompt.back() == '\n') prompt.pop_back();
+        prompts.push_back(prompt);
+    }
+    return prompts;
+}
+
+// The prompts a file's bytes hold, worked out plainly: what a text-mode
+// stream delivers (the file up to Ctrl+Z, CR LF as LF), cut into lines and
+// the lines into pieces of 779 characters, each prompt ending at its first
+// zero byte.
+inline std::vector<std::string> ReferencePrompts(const std::string& bytes) {
+    const std::string file = bytes.substr(0, bytes.find(kEndOfFileMark));
+    std::string text;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        if (file[i] == '\r' && i + 1 < file.size() && file[i + 1] == '\n') continue;
+        text += file[i];
+    }
+    const std::size_t piece = kPromptReadSize;
+    std::vector<std::string> prompts;
+    auto add = [&](const std::string& part) { prompts.push_back(part.substr(0, part.find('\0'))); };
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        const bool ended = end != std::string::npos;
+        const std::string line = text.substr(start, ended ? end - start : std::string::npos);
+        if (ended) {
+            // Full pieces, then the rest with its line feed: a line that ends
+            // exactly at a piece boundary gives an empty prompt for it.
+            const std::size_t full = line.size() / piece;
+            for (std::size_t k = 0; k < full; ++k) add(line.substr(k * piece, piece));
+            add(line.substr(full * piece));
+        } else {
+            for (std::size_t at = 0; at < line.size(); at += piece) add(line.substr(at, piece));
+        }
+        start = ended ? end + 1 : text.size();
+    }
+    return prompts;
+}
+
 struct PromptFileCase {
     const char* name;
     std::string bytes;

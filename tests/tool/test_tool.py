@@ -4,7 +4,6 @@ import, import refusals, verify on sound and damaged journals, backups made
 while another process writes, --keep, restore, search, the password rule and
 the exit codes. LARKMOOR_TOOL names the program (build/native/larkmoor-tool)."""
 import csv
-import hashlib
 import html.parser
 import io
 import json
@@ -17,10 +16,8 @@ import sys
 
 import pytest
 
-ROOT = pathlib.Path(__file__).resolve().parents[2]
-TOOL = os.environ.get("LARKMOOR_TOOL", str(ROOT / "build/native/larkmoor-tool"))
-sys.path.insert(0, str(ROOT / "tests/bench"))
-from make_journal import CREATE, SCRAMBLE_KEY as KEY, scramble, write_journal  # noqa: E402
+from tool_support import (CREATE, KEY, ROOT, TOOL, digest, make_journal, rows, scramble, tool,
+                          write_settings)
 
 # Subjects and texts that hold what every format must escape: quotes, <, &,
 # Markdown characters, accents and line breaks (code page 1252).
@@ -35,41 +32,11 @@ HAZARDS = [
      "Ünïcödé “quotes” œ\r\nwww.example.com http://x.example @cite $x$ ~sub~ ^sup^ :smile: "
      "\\backslash\\ trailing  \r\n\r\n\r\nafter two empty lines\r\n  two spaces in"),
     ("Plain subject", "one line"),
+    # Openings pandoc's Markdown reads as ordered list items.
+    ("a. Not a list",
+     "a. one\r\nB) two\r\n(c) three\r\niv) four\r\nIV. five\r\n#. six\r\n(1) seven\r\n"
+     "10) eight\r\n(@) nine\r\ni. ten\r\n\r\nxii) a paragraph\r\n\r\n(D) another"),
 ]
-
-
-def make_journal(folder, entries, page="cp1252"):
-    """Entries (subject, text), on days 1, 2, ... of January 2024."""
-    folder.mkdir(parents=True, exist_ok=True)
-    rows = [[e.encode(page) if isinstance(e, str) else e for e in entry] for entry in entries]
-    write_journal(folder / "larkmoor.3db",
-                  [(f"2024-01-{n + 1:02d} 10:00:00", *row) for n, row in enumerate(rows)]).close()
-    return folder
-
-
-def write_settings(folder, auto_login=1, log=1, password=b"granite"):
-    lines = b"0\n0\n320\n240\n0\n%d\n%d\n" % (log, auto_login) + scramble(password) + b"\n"
-    (folder / "larkmoor.cfg").write_bytes(lines)
-
-
-def rows(path):
-    db = sqlite3.connect(path)
-    db.text_factory = bytes
-    found = db.execute("SELECT a, dbdate, dbsubject, dbentry, typeof(dbentry) FROM dbtable "
-                       "ORDER BY a").fetchall()
-    db.close()
-    return found
-
-
-def tool(folder, *args, stdin=b"", codepage=None):
-    command = [TOOL, "--data-folder", str(folder), *args]
-    if codepage:
-        command += ["--codepage", str(codepage)]
-    return subprocess.run(command, input=stdin, capture_output=True, timeout=120)
-
-
-def digest(path):
-    return hashlib.sha256(pathlib.Path(path).read_bytes()).hexdigest()
 
 
 @pytest.fixture
@@ -196,6 +163,23 @@ def test_text_has_a_line_per_entry_then_its_text(journal):
         at += len(body) + 2
 
 
+@pytest.mark.parametrize("closed", [0, 1, 2])
+def test_closed_standard_streams_never_take_the_exports_place(journal, tmp_path, closed):
+    # A row the program cannot list: the export warns about it on standard error.
+    db = sqlite3.connect(journal / "larkmoor.3db")
+    db.execute("INSERT INTO dbtable VALUES (5000000000, '2024-02-02 10:00:00', 'Far', 'x')")
+    db.commit()
+    db.close()
+    out = tmp_path / "out.json"
+    done = subprocess.run([TOOL, "--data-folder", str(journal), "export", "--format", "json",
+                           "--output", str(out)], capture_output=closed != 0,
+                          preexec_fn=lambda: os.close(closed))
+    assert done.returncode == 0
+    assert len(json.loads(out.read_bytes())["entries"]) == len(HAZARDS)
+    if closed == 1:
+        assert b"5000000000" in done.stderr
+
+
 # --- Import ----------------------------------------------------------------------
 
 def test_json_round_trip_through_import_gives_the_same_bytes(tmp_path):
@@ -208,7 +192,7 @@ def test_json_round_trip_through_import_gives_the_same_bytes(tmp_path):
     assert done.returncode == 0, done.stderr
     before, after = rows(source / "larkmoor.3db"), rows(fresh / "larkmoor.3db")
     assert [r[1:] for r in after] == [r[1:] for r in before]
-    assert [r[0] for r in after] == [1, 2, 3, 4]  # numbered by the new journal
+    assert [r[0] for r in after] == list(range(1, len(HAZARDS) + 1))  # numbered by the new journal
     assert {r[4] for r in after} == {b"text"}
     assert sqlite3.connect(fresh / "larkmoor.3db").execute(
         "SELECT sql FROM sqlite_master").fetchall() == [(CREATE,)]
@@ -219,14 +203,17 @@ def entry(subject="Good subject", text="Good text", **more):
 
 
 @pytest.mark.parametrize("bad, reason", [
-    (entry(subject="ab"), "entry 2 (\"ab\"): the subject has 2 characters"),
+    (entry(subject="ab"), "entry 2 (\"ab\") at line 1, column 108: the subject has 2 characters"),
     (entry(subject="x" * 780), "the subject has 780 characters"),
     (entry(text=""), "the text has 0 characters"),
     (entry(text="y" * 32767), "the text has 32,767 characters"),
     (entry(text="żółw"), "code page 1252 cannot hold: \"ż\" and \"ł\""),
     (entry(text="100 ¥"), "the text holds the character \"¥\" (byte 0xA5)"),
     (entry(text="a\u0000b"), "zero character"),
-    (entry(date="yesterday"), "the date is not of the form"),
+    (entry(date="yesterday"), "the date is not a real time of the form YYYY-MM-DD hh:mm:ss"),
+    (entry(date="2024-13-45 25:61:61"), "the date is not a real time"),
+    (entry(date="2023-02-29 10:00:00"), "the date is not a real time"),
+    (entry(date=20240101), "the date is not a real time"),
     ({"subject": "No text"}, "no text"),
 ])
 def test_import_refusals_name_the_entry_and_change_nothing(journal, tmp_path, bad, reason):
@@ -241,12 +228,26 @@ def test_import_refusals_name_the_entry_and_change_nothing(journal, tmp_path, ba
     assert digest(journal / "larkmoor.3db") == before
 
 
-@pytest.mark.parametrize("content", [b"{\"entries\": [", b"\xff\xfe{}", b"[]",
-                                     b"{\"format\": \"other\", \"entries\": []}"])
-def test_import_refuses_a_file_that_is_no_export(journal, tmp_path, content):
+@pytest.mark.parametrize("content, reason", [
+    (b"{\"entries\": [", "line 1, column 14: syntax error"),
+    (b"\xff\xfe{}", "line 1, column 1: the file is not UTF-8 text"),
+    (b"[]", "needs an object with an \"entries\" list"),
+    (b"{\"format\": \"other\", \"version\": 1, \"entries\": []}", "its \"format\" is not"),
+    (b"{\"version\": \"1\", \"entries\": []}", "\"version\" must be the number 1"),
+    (b"{\"entries\": []}", "\"version\" must be the number 1"),
+    (b"{\"version\": 1, \"entries\": [{\"subject\": \"abc\", \"text\": \"x\"}],\n \"entries\": []}",
+     "line 2, column 2: the member \"entries\" appears twice in one object"),
+    (b"{\"version\": 1, \"entries\": [{\"subject\": \"abc\", \"subject\": \"abd\", \"text\": \"x\"}]}",
+     "line 1, column 47: the member \"subject\" appears twice"),
+    (b"{\"version\": 1, \"entries\": []," + b"[" * 70 + b"]" * 70 + b"}", "expected string literal"),
+    (b"{\"version\": 1, \"x\": " + b"[" * 70 + b"]" * 70 + b", \"entries\": []}",
+     "nested too deeply (more than 64 levels)"),
+])
+def test_import_refuses_a_file_that_is_no_export(journal, tmp_path, content, reason):
     (tmp_path / "in.json").write_bytes(content)
     done = tool(journal, "import", "--format", "json", str(tmp_path / "in.json"))
-    assert done.returncode == 1 and len(rows(journal / "larkmoor.3db")) == len(HAZARDS)
+    assert done.returncode == 1 and reason in done.stderr.decode(), done.stderr
+    assert len(rows(journal / "larkmoor.3db")) == len(HAZARDS)
 
 
 # --- Search ----------------------------------------------------------------------
@@ -302,7 +303,7 @@ def run_sql(sql):
 ])
 def test_verify_passes_a_sound_journal_and_names_each_damage(journal, damage, finding):
     sound = tool(journal, "verify")
-    assert sound.returncode == 0 and sound.stdout.startswith(b"Sound: the journal (4 entries)")
+    assert sound.returncode == 0 and sound.stdout.startswith(b"Sound: the journal (5 entries)")
     damage(journal)
     done = tool(journal, "verify")
     assert done.returncode == 1 and finding in done.stdout.decode("utf-8"), done.stdout
@@ -310,46 +311,80 @@ def test_verify_passes_a_sound_journal_and_names_each_damage(journal, damage, fi
 
 # --- Backup and restore -------------------------------------------------------------
 
+# Writes rows until its standard input closes, and says when it has written
+# ten.
 WRITER = """
-import sqlite3, sys, time
-path, stop = sys.argv[1], time.time() + float(sys.argv[2])
-while time.time() < stop:
-    db = sqlite3.connect(path, timeout=30)
+import select, sqlite3, sys
+written = 0
+while not select.select([sys.stdin], [], [], 0)[0]:
+    db = sqlite3.connect(sys.argv[1], timeout=30)
     db.execute("INSERT INTO dbtable VALUES (NULL, '2024-01-01 00:00:00', 'Loop', ?)", ("x" * 2000,))
     db.commit()
     db.close()
+    written += 1
+    if written == 10:
+        print("ten", flush=True)
 """
 
 
 def test_backups_made_while_another_process_writes_are_whole(journal, tmp_path):
-    writer = subprocess.Popen([sys.executable, "-c", WRITER, str(journal / "larkmoor.3db"), "4"])
+    writer = subprocess.Popen([sys.executable, "-c", WRITER, str(journal / "larkmoor.3db")],
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
     made = []
     try:
-        while writer.poll() is None and len(made) < 4:
+        assert writer.stdout.readline() == b"ten\n"
+        for _ in range(3):
             done = tool(journal, "backup", "--to", str(tmp_path / "b"))
             assert done.returncode == 0, done.stderr
             made.append(pathlib.Path(done.stdout.decode().strip()))
     finally:
-        writer.wait()
+        writer.stdin.close()
+        writer.wait(timeout=60)
     final = rows(journal / "larkmoor.3db")
-    assert len(made) >= 2 and len(final) > len(HAZARDS) + 10
+    assert len(final) > len(HAZARDS) + 10
     for folder in made:
         assert folder.name.startswith("larkmoor-") and (folder / "larkmoor.cfg").exists()
         db = sqlite3.connect(folder / "larkmoor.3db")
         assert db.execute("PRAGMA integrity_check").fetchall() == [("ok",)]
         copied = rows(folder / "larkmoor.3db")
+        assert len(copied) > len(HAZARDS)  # made while the writer wrote
         assert copied == final[:len(copied)]  # a state the writer left, never a half one
     assert sorted(p.name for p in (tmp_path / "b").iterdir()) == sorted(p.name for p in made)
 
 
-def test_keep_deletes_the_oldest_backups_beyond_n(journal, tmp_path):
+def test_keep_deletes_only_the_oldest_backups_the_tool_made(journal, tmp_path):
     folder = tmp_path / "b"
-    for old in ("larkmoor-2001-01-01-000000", "larkmoor-2002-01-01-000000", "unrelated"):
-        (folder / old).mkdir(parents=True)
-    done = tool(journal, "backup", "--to", str(folder), "--keep", "2")
+    made = []
+    for stamp in ("2001-01-01-000000", "2002-01-01-000000", "2002-01-01-000000-2"):
+        done = tool(journal, "backup", "--to", str(folder))
+        assert done.returncode == 0, done.stderr
+        made.append(pathlib.Path(done.stdout.decode().strip()).rename(folder / f"larkmoor-{stamp}"))
+    # Folders of the user's that look like backups, and one of the tool's
+    # that the user has put a file into.
+    (folder / "larkmoor-2000-01-01-000000").mkdir()
+    (folder / "larkmoor-2000-01-01-000000" / "thesis.txt").write_text("mine")
+    (folder / "unrelated").mkdir()
+    (made[0] / "notes.txt").write_text("also mine")
+    done = tool(journal, "backup", "--to", str(folder), "--keep", "1")
     assert done.returncode == 0, done.stderr
+    newest = pathlib.Path(done.stdout.decode().strip()).name
     assert sorted(p.name for p in folder.iterdir()) == \
-        ["larkmoor-2002-01-01-000000", pathlib.Path(done.stdout.decode().strip()).name, "unrelated"]
+        ["larkmoor-2000-01-01-000000", "larkmoor-2001-01-01-000000", newest, "unrelated"]
+    assert b"larkmoor-2001-01-01-000000 as it is" in done.stderr
+    assert b"larkmoor-2000-01-01-000000" not in done.stderr  # no backup of the tool's at all
+    assert (folder / "larkmoor-2000-01-01-000000" / "thesis.txt").read_text() == "mine"
+
+
+def test_two_backups_in_the_same_second_get_names_of_their_own(journal, tmp_path):
+    runs = [subprocess.Popen([TOOL, "--data-folder", str(journal), "backup", "--to",
+                              str(tmp_path / "b")], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            for _ in range(4)]
+    outputs = [run.communicate(timeout=120) + (run.returncode,) for run in runs]
+    assert [code for _, _, code in outputs] == [0] * 4, outputs
+    names = sorted(pathlib.Path(out.decode().strip()).name for out, _, _ in outputs)
+    assert len(set(names)) == 4 and sorted(p.name for p in (tmp_path / "b").iterdir()) == names
+    for name in names:
+        assert len(rows(tmp_path / "b" / name / "larkmoor.3db")) == len(HAZARDS)
 
 
 def test_restore_puts_a_backup_back_and_keeps_what_it_replaced(journal, tmp_path):
