@@ -19,17 +19,12 @@
 
 #include "journal/journal_store.h"
 #include "journal/text.h"
+#include "support/env_setting.h"
 #include "support/oracles.h"
 #include "support/side_db.h"
 #include "support/subject_sink.h"
 
 namespace {
-
-std::size_t Setting(const char* name, std::size_t fallback) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') return fallback;
-    return static_cast<std::size_t>(std::strtoull(value, nullptr, 10));
-}
 
 // A small generator of our own, so that a run can be repeated exactly.
 class Random {
@@ -136,8 +131,8 @@ protected:
 }  // namespace
 
 TEST_F(JournalLoadTest, ManyEntriesThenRandomWorkAgainstAModel) {
-    const std::size_t entries = Setting("LARKMOOR_LOAD_ENTRIES", 10000);
-    const std::size_t operations = Setting("LARKMOOR_LOAD_OPERATIONS", 3000);
+    const std::size_t entries = EnvSetting("LARKMOOR_LOAD_ENTRIES", 10000);
+    const std::size_t operations = EnvSetting("LARKMOOR_LOAD_OPERATIONS", 3000);
     Random random(20240315);
     std::map<int, Entry> model;
     using Clock = std::chrono::steady_clock;
