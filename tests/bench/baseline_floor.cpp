@@ -8,6 +8,11 @@
 //   manifest, so the version 6 common controls load for its windows, and the
 //   class menu IDR_MAIN_MENU, which the system loads from the resource and
 //   builds while the window is created, and draws as its menu bar.
+// - The class icon IDI_MAIN, loaded by LoadIconA from the same resource and
+//   registered with the class, as the program's class must have it. Under
+//   Wine it is the dearest single piece of start-up (the window manager is
+//   handed the icon's pixels and a small copy of it): the program started
+//   in a median 148 ms with its icon and 114 ms without.
 // - The same imports. The data folder is looked up through the shell before
 //   the window shows, so shell32 (and shlwapi, which joins the folder's name)
 //   loads with the program before WinMain. The floor looks it up once, while
@@ -19,8 +24,8 @@
 // - A read-only multi-line edit filling the client area, one line of text put
 //   in, the window updated and the message loop running.
 //
-// What it leaves to the program, whose cost the ratio measures: the class
-// icon, the single-instance mutex, the accelerator table, the program folder,
+// What it leaves to the program, whose cost the ratio measures: the
+// single-instance mutex, the accelerator table, the program folder,
 // the further lookups of the data folder, the settings file, the session-start
 // log line, the checks for the database and the prompts file, the hidden
 // prompt list and its fill, the random pick, the Exit item's bitmap.
@@ -59,7 +64,8 @@ LRESULT CALLBACK FloorWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     FloorInstance = instance;
     if (RegisterBaselineClass(instance, kBaselineFloorClass, FloorWndProc,
-                              MAKEINTRESOURCEA(IDR_MAIN_MENU)) == 0)
+                              MAKEINTRESOURCEA(IDR_MAIN_MENU),
+                              LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN))) == 0)
         return 1;
     HWND window = CreateWindowExA(0, kBaselineFloorClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,

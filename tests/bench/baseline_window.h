@@ -27,13 +27,14 @@ inline LRESULT CALLBACK BaselineWndProc(HWND window, UINT message, WPARAM wParam
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Registers the class with this procedure and this class menu (none when
-// null), as the program registers its own; the class atom, 0 on failure.
+// Registers the class with this procedure, class menu and class icon (none
+// when null), as the program registers its own; the class atom, 0 on failure.
 inline ATOM RegisterBaselineClass(HINSTANCE instance, const char* className, WNDPROC procedure,
-                                  const char* menu = nullptr) {
+                                  const char* menu = nullptr, HICON icon = nullptr) {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
     windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszMenuName = menu;

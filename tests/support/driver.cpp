@@ -145,10 +145,13 @@ void PostKey(HWND window, WPARAM key) {
     PostMessageA(window, WM_KEYUP, key, 0xC0000001);
 }
 
-void PressKeys(HWND window, const std::vector<WORD>& keys) {
+bool BringToFront(HWND window) {
     SetForegroundWindow(window);
-    EXPECT_TRUE(WaitUntil([window] { return GetForegroundWindow() == window; }))
-        << "the window did not come to the front";
+    return WaitUntil([window] { return GetForegroundWindow() == window; });
+}
+
+void PressKeys(HWND window, const std::vector<WORD>& keys) {
+    EXPECT_TRUE(BringToFront(window)) << "the window did not come to the front";
     // Each key goes down at i and up at its mirror place from the end.
     std::vector<INPUT> inputs(2 * keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {

@@ -43,6 +43,9 @@ std::string PromptsFile();
 
 // --- Reading and driving another process's windows ------------------------------
 
+// Makes the window the foreground window, as a click on it would; false
+// when it has not become so within the usual wait.
+bool BringToFront(HWND window);
 // Sends a message to a window of another process and waits for its answer,
 // which comes only when that process's thread takes messages again; false
 // when none came in time or the window is gone.
