@@ -10,9 +10,8 @@
 //   builds while the window is created, and draws as its menu bar.
 // - The class icon IDI_MAIN, loaded by LoadIconA from the same resource and
 //   registered with the class, as the program's class must have it. Under
-//   Wine it is the dearest single piece of start-up (the window manager is
-//   handed the icon's pixels and a small copy of it): the program started
-//   in a median 148 ms with its icon and 114 ms without.
+//   Wine it is the dearest single piece of start-up: the program started in
+//   a median 148 ms with its icon and 114 ms without.
 // - The same imports. The data folder is looked up through the shell before
 //   the window shows, so shell32 (and shlwapi, which joins the folder's name)
 //   loads with the program before WinMain. The floor looks it up once, while
