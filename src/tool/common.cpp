@@ -162,19 +162,25 @@ std::string JournalPath(const ToolContext& context) {
     return DataFile(context, kDatabaseFileName);
 }
 
-bool JournalExists(const ToolContext& context) {
-    platform::FileInfo folder;
-    if (!platform::InspectTarget(context.dataFolder, &folder)) {
+bool InspectDataFolder(const ToolContext& context, platform::FileInfo* folder) {
+    if (!platform::InspectTarget(context.dataFolder, folder)) {
         Complain("cannot enter the data folder " + context.dataFolder + ": " +
                  platform::ErrorText());
         return false;
     }
-    if (folder.kind == platform::FileKind::Missing) {
-        Complain("there is no data folder " + context.dataFolder);
+    if (folder->kind != platform::FileKind::Missing &&
+        folder->kind != platform::FileKind::Directory) {
+        Complain("the data folder " + context.dataFolder + " is not a folder");
         return false;
     }
-    if (folder.kind != platform::FileKind::Directory) {
-        Complain("the data folder " + context.dataFolder + " is not a folder");
+    return true;
+}
+
+bool JournalExists(const ToolContext& context) {
+    platform::FileInfo folder;
+    if (!InspectDataFolder(context, &folder)) return false;
+    if (folder.kind == platform::FileKind::Missing) {
+        Complain("there is no data folder " + context.dataFolder);
         return false;
     }
     const std::string journal = JournalPath(context);

@@ -323,15 +323,7 @@ int RunImport(const ToolContext& context, const CommandLine& line) {
     const bool dryRun = line.Has("dry-run");
     const std::string& file = line.positional[0];
     platform::FileInfo folder;
-    if (!platform::InspectTarget(context.dataFolder, &folder)) {
-        Complain("cannot enter the data folder " + context.dataFolder + ": " +
-                 platform::ErrorText());
-        return kExitFailed;
-    }
-    if (folder.kind != platform::FileKind::Missing && folder.kind != platform::FileKind::Directory) {
-        Complain("the data folder " + context.dataFolder + " is not a folder");
-        return kExitFailed;
-    }
+    if (!InspectDataFolder(context, &folder)) return kExitFailed;
     if (const int access = CheckAccess(context); access != kExitDone) return access;
 
     std::vector<NewEntry> entries;

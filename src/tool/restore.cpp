@@ -388,15 +388,7 @@ int RunRestore(const ToolContext& context, const CommandLine& line) {
         Complain(backup + " is not a Larkmoor backup: it holds no " + kJournalName);
         return kExitFailed;
     }
-    if (!platform::InspectTarget(context.dataFolder, &info)) {
-        Complain("cannot enter the data folder " + context.dataFolder + ": " +
-                 platform::ErrorText());
-        return kExitFailed;
-    }
-    if (info.kind != platform::FileKind::Missing && info.kind != platform::FileKind::Directory) {
-        Complain("the data folder " + context.dataFolder + " is not a folder");
-        return kExitFailed;
-    }
+    if (!InspectDataFolder(context, &info)) return kExitFailed;
     if (info.kind == platform::FileKind::Directory && platform::SameFile(info, backupFolder)) {
         Complain(backup + " is the data folder itself, not a backup of it; nothing was restored");
         return kExitFailed;

@@ -113,6 +113,11 @@ std::string JsonString(std::string_view utf8);
 // A number with thousands separators: 32,766.
 std::string Thousands(long long number);
 
+// Looks at the data folder: false, with the reason said, when it cannot be
+// entered or is something other than a folder. A missing folder passes,
+// with the kind Missing.
+bool InspectDataFolder(const ToolContext& context, platform::FileInfo* folder);
+
 // The password rule of the program, for the commands that show or change
 // entries: loads the settings as the program does and asks for the password
 // unless automatic login is on. Returns kExitDone when the command may go
