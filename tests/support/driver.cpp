@@ -152,6 +152,17 @@ bool BringToFront(HWND window) {
 
 void PressKeys(HWND window, const std::vector<WORD>& keys) {
     EXPECT_TRUE(BringToFront(window)) << "the window did not come to the front";
+    // Keys go to the window that has the keyboard focus in the window's
+    // thread when they are pressed, and the thread takes the activation a
+    // little after the window has come to the front: the keys wait until the
+    // window or one of its children has the focus.
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    EXPECT_TRUE(WaitUntil([&] {
+        GUITHREADINFO input = {};
+        input.cbSize = sizeof input;
+        return GetGUIThreadInfo(thread, &input) && input.hwndActive == window &&
+               (input.hwndFocus == window || IsChild(window, input.hwndFocus));
+    })) << "the window did not take the keyboard focus";
     // Each key goes down at i and up at its mirror place from the end.
     std::vector<INPUT> inputs(2 * keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -165,7 +176,11 @@ void PressKeys(HWND window, const std::vector<WORD>& keys) {
 }
 
 bool WaitGone(HWND window) {
-    return WaitUntil([window] { return !IsWindow(window) || !IsWindowVisible(window); });
+    // Every dialog and box of the program is modal, and its window is
+    // destroyed once its modal loop has ended. Hidden is not enough: the
+    // window is hidden before its loop ends, and that loop translates none
+    // of the main window's accelerators.
+    return WaitUntil([window] { return !IsWindow(window); });
 }
 
 bool CloseBy(HWND dialog, int button) {

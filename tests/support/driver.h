@@ -74,9 +74,10 @@ void PostKey(HWND window, WPARAM key);
 // Presses the keys through the system's input (for Ctrl accelerators): the
 // window is brought to the front and the keys go down in order, up in reverse.
 void PressKeys(HWND window, const std::vector<WORD>& keys);
-// Waits until the window is gone or hidden.
+// Waits until the window (a modal dialog or box) is destroyed: its modal
+// loop has ended, and what is pressed next reaches the loop beneath it.
 bool WaitGone(HWND window);
-// Clicks the button (posted) and waits until its dialog is gone or hidden.
+// Clicks the button (posted) and waits until its dialog is destroyed.
 bool CloseBy(HWND dialog, int button);
 // Waits until the thread of this edit control has handled every message
 // posted to its windows so far: it posts a change of the edit's margin and
