@@ -150,6 +150,32 @@ bool BringToFront(HWND window) {
     return WaitUntil([window] { return GetForegroundWindow() == window; });
 }
 
+// Another process's thread, stopped while this object lives. SuspendThread
+// returns before that thread has stopped; reading its context waits until it
+// has.
+class HeldThread {
+public:
+    explicit HeldThread(DWORD id)
+        : thread_(OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, id)) {
+        if (thread_ == nullptr || SuspendThread(thread_) == static_cast<DWORD>(-1)) return;
+        CONTEXT context = {};
+        context.ContextFlags = CONTEXT_CONTROL;
+        held_ = GetThreadContext(thread_, &context) != 0;
+        if (!held_) ResumeThread(thread_);
+    }
+    ~HeldThread() {
+        if (held_) ResumeThread(thread_);
+        if (thread_ != nullptr) CloseHandle(thread_);
+    }
+    HeldThread(const HeldThread&) = delete;
+    HeldThread& operator=(const HeldThread&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    HANDLE thread_;
+    bool held_ = false;
+};
+
 void PressKeys(HWND window, const std::vector<WORD>& keys) {
     EXPECT_TRUE(BringToFront(window)) << "the window did not come to the front";
     // Keys go to the window that has the keyboard focus in the window's
@@ -172,7 +198,17 @@ void PressKeys(HWND window, const std::vector<WORD>& keys) {
         down.ki.wVk = up.ki.wVk = keys[i];
         up.ki.dwFlags = KEYEVENTF_KEYUP;
     }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    // Whenever a window of the program takes the X focus (at start-up, when
+    // a dialog closes), Wine sets its key state to the X server's keyboard,
+    // in the program's thread and a little later. The X server has none of
+    // these keys down: should that come between a Ctrl going down and the
+    // key it modifies, the Ctrl is let up again and Ctrl+S arrives as S.
+    // SendInput queues one key at a time, so the program's thread is held
+    // until all of them are queued, down and up.
+    const HeldThread held(thread);
+    EXPECT_TRUE(held.Held()) << "the program's thread could not be held";
+    EXPECT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
+              static_cast<UINT>(inputs.size()));
 }
 
 bool WaitGone(HWND window) {
