@@ -212,10 +212,6 @@ void PressKeys(HWND window, const std::vector<WORD>& keys) {
 }
 
 bool WaitGone(HWND window) {
-    // Every dialog and box of the program is modal, and its window is
-    // destroyed once its modal loop has ended. Hidden is not enough: the
-    // window is hidden before its loop ends, and that loop translates none
-    // of the main window's accelerators.
     return WaitUntil([window] { return !IsWindow(window); });
 }
 

@@ -76,6 +76,7 @@ void PostKey(HWND window, WPARAM key);
 void PressKeys(HWND window, const std::vector<WORD>& keys);
 // Waits until the window (a modal dialog or box) is destroyed: its modal
 // loop has ended, and what is pressed next reaches the loop beneath it.
+// Hidden is not enough: the window is hidden before its loop ends.
 bool WaitGone(HWND window);
 // Clicks the button (posted) and waits until its dialog is destroyed.
 bool CloseBy(HWND dialog, int button);
